@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+// Whole-file reads and writes of raw bytes.
+
+// Raises EFOpenError "Cannot open file %s" (the path in place of %s).
+std::string ReadFileBytes(const std::string& path);
+
+// Creates or truncates the file and writes the bytes in one go.
+// Raises EFCreateError "Cannot create file %s" when the file cannot be created or written.
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// Writes the bytes beside the file, then renames them over it, so that a failure never
+// leaves a half-written file. Raises EFCreateError like WriteFileBytes.
+void ReplaceFileAtomically(const std::string& path, const std::string& bytes);
+
+// The directory of the running executable, with a trailing "/".
+std::string ExecutableDirectory();
