@@ -1,0 +1,51 @@
+#include "platform/network_params.h"
+
+#include "runtime/text.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+uint32_t ReadConfig(const std::string& path, std::string& text)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == EACCES ? kErrorAccessDenied : kErrorFileNotFound;
+    char chunk[4096];
+    ssize_t n;
+    while ((n = ::read(fd, chunk, sizeof chunk)) > 0) text.append(chunk, static_cast<size_t>(n));
+    ::close(fd);
+    return n < 0 ? kErrorAccessDenied : 0;
+}
+
+// The address of the first "nameserver" line that holds an IPv4 address.
+std::string FirstIpv4Nameserver(const std::string& text)
+{
+    for (const std::string& raw : SplitLines(text)) {
+        const std::string line = Trim(raw);
+        if (line.rfind("nameserver", 0) != 0 || line.size() <= 10 || static_cast<unsigned char>(line[10]) > 32) continue;
+        const std::string address = Trim(line.substr(10));
+        in_addr parsed{};
+        if (address.size() < 16 && ::inet_pton(AF_INET, address.c_str(), &parsed) == 1) return address;
+    }
+    return "";
+}
+
+}  // namespace
+
+uint32_t GetNetworkParams(FixedInfo* info, uint32_t* size, const std::string& resolverConfig)
+{
+    if (info == nullptr || *size < sizeof(FixedInfo)) {
+        *size = sizeof(FixedInfo);
+        return kErrorBufferOverflow;
+    }
+    std::string text;
+    if (const uint32_t code = ReadConfig(resolverConfig, text); code != 0) return code;
+    const std::string address = FirstIpv4Nameserver(text);
+    std::memset(info->DnsServerIpAddress, 0, sizeof info->DnsServerIpAddress);
+    std::memcpy(info->DnsServerIpAddress, address.data(), address.size());
+    return 0;
+}

@@ -1,0 +1,72 @@
+#include "platform/network_params.h"
+#include "platform/profile.h"
+#include "runtime/files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+TEST(Profile, FollowsThePrivateProfileRules)
+{
+    const std::string text =
+        "#stamp\r\nserver1=before-any-section\r\n"
+        "[FR]\r\n  Server1  =  192.0.2.53  \r\nserver1=second\r\n"
+        "[ uk ]\r\nserver2=x\r\nserver1=192.0.2.44\r\n"
+        "[fr]\r\nserver1=later-section\r\n"
+        "[empty]\r\nserver1=\r\n";
+    const struct { const char* section; const char* key; const char* expected; } cases[] = {
+        {"fr", "server1", "192.0.2.53"},   // case of section and key ignored, blanks dropped, first match
+        {"uk", "SERVER1", "192.0.2.44"},   // blanks inside the brackets dropped
+        {"de", "server1", "dflt"},         // missing section
+        {"uk", "server3", "dflt"},         // missing key
+        {"empty", "server1", ""},          // present but empty is not the default
+        {"", "server1", "dflt"},           // lines before the first section belong to none
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ProfileStringFromText(c.section, c.key, "dflt", text), c.expected) << c.section << "/" << c.key;
+    EXPECT_EQ(GetPrivateProfileString("fr", "server1", "dflt", "/nonexistent/dns.dat"), "dflt");
+}
+
+class NetworkParams : public ::testing::Test {
+protected:
+    std::string Write(const std::string& text)
+    {
+        char name[] = "/tmp/norvane-resolv-XXXXXX";
+        const int fd = mkstemp(name);
+        close(fd);
+        WriteFileBytes(name, text);
+        files.push_back(name);
+        return name;
+    }
+    void TearDown() override
+    {
+        for (const auto& f : files) unlink(f.c_str());
+    }
+    std::vector<std::string> files;
+};
+
+TEST_F(NetworkParams, TakesTheFirstIpv4NameserverAfterTheTwoCallShape)
+{
+    const std::string path = Write("# comment\nsearch example.org\nnameserver ::1\nnameserver\t192.0.2.1\nnameserver 192.0.2.2\n");
+    uint32_t size = 0;
+    EXPECT_EQ(GetNetworkParams(nullptr, &size, path), kErrorBufferOverflow);
+    EXPECT_EQ(size, sizeof(FixedInfo));
+    FixedInfo info{};
+    EXPECT_EQ(GetNetworkParams(&info, &size, path), 0u);
+    EXPECT_STREQ(info.DnsServerIpAddress, "192.0.2.1");
+}
+
+TEST_F(NetworkParams, ReportsAnUnreadableConfigurationAndAnEmptyList)
+{
+    FixedInfo info{};
+    uint32_t size = sizeof info;
+    EXPECT_NE(GetNetworkParams(&info, &size, "/nonexistent/resolv.conf"), 0u);
+    const std::string path = Write("nameservers 192.0.2.9\nnameserver not-an-address\n");
+    EXPECT_EQ(GetNetworkParams(&info, &size, path), 0u);
+    EXPECT_STREQ(info.DnsServerIpAddress, "");
+}
+
+}  // namespace
