@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The fake Internet: a network namespace of its own with a DNS server, a whois server and
+# (when built) the update server, all on loopback addresses inside it, and a hosts file
+# and resolver configuration that point there. Runs one command inside it and tears
+# everything down afterwards, also when the command fails.
+#
+#   fake-internet.sh BIN_DIR -- COMMAND [ARGS...]
+#
+# BIN_DIR holds the built programs (fake_whois_server, norvane-update-server when built).
+# Inside, the command sees NORVANE_FAKE_INTERNET=1, NORVANE_SEALED_NET=1 and
+# FAKE_INTERNET_DIR (a scratch folder with whois.dat/dns.dat for the test domain).
+#
+# Addresses: 127.0.0.53 DNS (port 53), 127.0.0.43 whois (port 43), 127.0.0.80 update (port 80).
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+bin=${1:?bin dir}; shift
+[ "${1:-}" = "--" ] && shift
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "SKIP: the fake Internet needs root (network namespaces)"; exit 77
+fi
+for tool in ip named; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
+done
+
+ns="nv-fake-$$"
+work=$(mktemp -d /tmp/norvane-fake-XXXXXX)
+chmod 755 "$work"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  ip netns del "$ns" 2>/dev/null
+  rm -rf "/etc/netns/$ns" "$work"
+}
+trap cleanup EXIT INT TERM
+
+update_host=$(sed -n 's/^#define NORVANE_UPDATE_HOST "\(.*\)"$/\1/p' "$bin/../generated/norvane_config.h" 2>/dev/null)
+update_host=${update_host:-update.norvane.example}
+
+ip netns add "$ns" || { echo "cannot create the namespace"; exit 1; }
+mkdir -p "/etc/netns/$ns"
+printf 'nameserver 127.0.0.53\n' > "/etc/netns/$ns/resolv.conf"
+cat > "/etc/netns/$ns/hosts" <<HOSTS
+127.0.0.1 localhost.fake loopback-name
+127.0.0.43 whois.nic.test
+127.0.0.80 $update_host
+HOSTS
+printf 'hosts: files dns\nnetworks: files\n' > "/etc/netns/$ns/nsswitch.conf"
+inside() { ip netns exec "$ns" "$@"; }
+inside ip link set lo up
+for a in 127.0.0.53 127.0.0.43 127.0.0.80; do inside ip addr add "$a/8" dev lo 2>/dev/null; done
+
+# DNS: an authoritative server for the test zones, no recursion.
+mkdir -p "$work/named"
+cp "$here/zones/"*.zone "$work/named/"
+cat > "$work/named/named.conf" <<CONF
+options {
+  directory "$work/named";
+  pid-file "$work/named/named.pid";
+  listen-on port 53 { 127.0.0.53; };
+  listen-on-v6 { none; };
+  recursion no;
+  dnssec-validation no;
+  notify no;
+};
+zone "norvane.test" { type primary; file "norvane.test.zone"; };
+zone "1.0.127.in-addr.arpa" { type primary; file "reverse.zone"; };
+CONF
+inside named -c "$work/named/named.conf" -u root -g > "$work/named/log" 2>&1 &
+pids+=($!)
+
+# Whois: replies from files named after the query.
+mkdir -p "$work/whois"
+cp "$here/whois/"* "$work/whois/" 2>/dev/null
+if [ -x "$bin/fake_whois_server" ]; then
+  inside "$bin/fake_whois_server" --address 127.0.0.43 --port 43 --replies "$work/whois" > "$work/whois.log" 2>&1 &
+  pids+=($!)
+fi
+
+# Update server over copies of the data files.
+mkdir -p "$work/update"
+cp "$here/update/"* "$work/update/" 2>/dev/null
+if [ -x "$bin/norvane-update-server" ]; then
+  inside "$bin/norvane-update-server" --address 127.0.0.80 --port 80 --data-dir "$work/update" > "$work/update.log" 2>&1 &
+  pids+=($!)
+fi
+
+# Data files of the program for the test domain's extension.
+mkdir -p "$work/data"
+cp "$here/data/"* "$work/data/" 2>/dev/null
+
+# Wait until the DNS server answers (at most 10 s).
+for _ in $(seq 100); do
+  inside dig +short +time=1 +tries=1 @127.0.0.53 norvane.test SOA >/dev/null 2>&1 && break
+  sleep 0.1
+done
+if ! inside dig +short +time=1 +tries=1 @127.0.0.53 norvane.test SOA | grep -q ns1; then
+  echo "the DNS server did not start:"; cat "$work/named/log"; exit 1
+fi
+
+FAKE_INTERNET_DIR="$work" NORVANE_FAKE_INTERNET=1 NORVANE_SEALED_NET=1 inside "$@"
+status=$?
+if [ $status -ne 0 ]; then
+  echo "--- named log"; tail -20 "$work/named/log"
+  [ -f "$work/whois.log" ] && { echo "--- whois log"; tail -20 "$work/whois.log"; }
+  [ -f "$work/update.log" ] && { echo "--- update log"; tail -20 "$work/update.log"; }
+fi
+exit $status
