@@ -1,0 +1,50 @@
+#pragma once
+#include "net/socket/id_global.h"
+
+#include <cstdint>
+#include <string>
+
+// One socket with its local and remote address, used by the TCP and UDP paths. Created
+// closed; destroying an open handle closes it.
+class TIdSocketHandle {
+public:
+    TIdSocketHandle();
+    ~TIdSocketHandle();
+    TIdSocketHandle(const TIdSocketHandle&) = delete;
+    TIdSocketHandle& operator=(const TIdSocketHandle&) = delete;
+
+    // Copies IP, Port, RemoteIP and RemotePort, never the descriptor.
+    void Assign(const TIdSocketHandle& source);
+
+    // Closes what is open, then opens a new socket (EIdInvalidSocket when refused).
+    void Allocate(int32_t type, int32_t protocol);
+    // Shuts down sending and closes; nothing when not allocated.
+    void Close(bool resetLocal);
+    void Clear(bool resetLocal);
+
+    // Binds IP:Port (empty IP = any, 0 = any port); EIdCouldNotBindSocket when in use.
+    void BindLocal();
+    void SetRemote(const std::string& ip, int32_t port);
+    // Connects to RemoteIP:RemotePort and returns the platform's result unchecked. With a
+    // time limit the connect gives up after timeoutMs with -1 and the last error 10060.
+    int32_t ConnectRemote(int32_t family, int32_t timeoutMs = WaitForever);
+    void RefreshLocal();
+    void RefreshRemote();
+
+    int32_t SendData(const void* buffer, int32_t length, int32_t flags);
+    int32_t ReceiveData(void* buffer, int32_t length, int32_t flags);
+    // Raises EIdPackageSizeTooBig, EIdNotAllBytesSent or EIdSocketError.
+    void SendDatagram(const std::string& ip, int32_t port, const void* buffer, int32_t length);
+    int32_t ReceiveDatagram(void* buffer, int32_t length, int32_t flags, std::string& peerIP,
+                            int32_t& peerPort);
+    void SetOption(int32_t level, int32_t name, const void* value, int32_t length);
+    // Raises EIdConnClosedGracefully when not allocated; false on time-out or failure.
+    bool WaitReadable(int32_t timeoutMs);
+
+    int32_t SocketId = Id_INVALID_SOCKET;
+    bool Allocated = false;
+    std::string IP;
+    std::string RemoteIP;
+    int32_t Port = 0;
+    int32_t RemotePort = 0;
+};

@@ -1,0 +1,29 @@
+#pragma once
+#include "net/socket/id_global.h"
+#include "net/socket/id_tcp_connection.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Opens a TCP connection to Host:Port.
+class TIdTCPClient : public TIdTCPConnection {
+public:
+    TIdTCPClient();
+    ~TIdTCPClient() override;
+
+    std::string BoundIP;   // local address to bind; empty means any
+    std::string Host;      // name or dotted quad
+    int32_t Port = 0;
+    bool UseNagle = true;  // false sets TCP no-delay
+    // Longest wait (ms) for the connect; past it EIdSocketError 10060. WaitForever (the
+    // default) leaves it to the platform.
+    int32_t ConnectTimeout = WaitForever;
+    std::function<void(TIdComponent& sender)> OnConnected;
+
+    virtual void DoConnected();
+    // EIdAlreadyConnected when open; any failure after the socket exists closes it again.
+    virtual void OpenConnection();
+    // OpenConnection, ReadUntilClosed, CloseConnection (also on failure).
+    std::string ConnectAndGetAll();
+};
