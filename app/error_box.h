@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// The application's standard error box: how an exception that no handler caught is shown.
+
+// The message with "." appended when its last character sorts after "." (byte order);
+// an empty message stays empty.
+std::string StandardErrorText(std::string_view message);
+
+// The application's title, used as the box's caption: the executable's file name up to
+// its first ".", its first letter in capitals and every later letter in lower case.
+std::string ApplicationTitle(std::string_view executablePath);

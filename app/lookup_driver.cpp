@@ -1,0 +1,121 @@
+#include "app/lookup_driver.h"
+
+#include "runtime/text.h"
+
+#include <exception>
+
+namespace {
+
+// Texts are Windows-1252 bytes, like everything the window shows.
+const TStage Stages[StageCount] = {
+    {"", 0},
+    {"R\xE9solution de l'URL", 0},
+    {"Int\xE9rogation du serveur DNS", 33},
+    {"Int\xE9rogation du serveur Whois", 66},
+    {"R\xE9solution de l'URL", 33},
+    {"Int\xE9rogation du serveur DNS", 66},
+    {"Int\xE9rogation du serveur Whois", 0},
+};
+
+}  // namespace
+
+const TStage& StageOf(int stage) { return Stages[stage >= 0 && stage < StageCount ? stage : 0]; }
+
+void SetStage(IStageDisplay& display, int stage)
+{
+    if (stage < 0 || stage >= StageCount) return;
+    display.SetStageText(Stages[stage].Text);
+    display.RepaintStatusBar();
+    display.SetProgressPosition(Stages[stage].Position);
+}
+
+void TLookupDriver::Button1Click()
+{
+    std::string queryTemplate;
+    int port = DefaultWhoisPort;
+    const std::string host = FindWhoisServer(FServers, FWindow.NameText(), queryTemplate, port,
+                                             [this](const std::string& message) { FWindow.ShowError(message); });
+    if (host.empty()) return;
+    const bool whois = FWindow.WhoisChecked();
+    const bool dns = FWindow.DnsChecked();
+    if (whois && dns)
+        RunWhoisAndDns(host, queryTemplate, port);
+    else if (whois)
+        RunWhois(host, queryTemplate, port);
+    else if (dns)
+        RunDns();
+}
+
+template <typename Step> void TLookupDriver::InTreeUpdate(Step step)
+{
+    struct Bracket {
+        ILookupWindow& Window;
+        ~Bracket() { Window.EndTreeUpdate(); }
+    };
+    FWindow.BeginTreeUpdate();
+    Bracket bracket{FWindow};
+    step();
+}
+
+void TLookupDriver::RunWhoisAndDns(const std::string& host, const std::string& queryTemplate, int port)
+{
+    const TCursor saved = FWindow.ScreenCursor();
+    FWindow.SetScreenCursor(TCursor::crHourGlass);
+    FWindow.ClearMemo();
+    FWindow.ClearTree();
+    SetStage(FWindow, 0);
+    const std::string name = Trim(FWindow.NameText());
+    InTreeUpdate([&] {
+        SetStage(FWindow, 1);
+        FWindow.ShowHostInfo(name);
+    });
+    SetStage(FWindow, 2);
+    InTreeUpdate([&] { FWindow.ShowDnsRecords(name); });
+    SetStage(FWindow, 3);
+    FinishWithWhois(saved, host, queryTemplate, port, name);
+}
+
+void TLookupDriver::RunDns()
+{
+    const TCursor saved = FWindow.ScreenCursor();
+    FWindow.SetScreenCursor(TCursor::crHourGlass);
+    FWindow.ClearTree();
+    SetStage(FWindow, 0);
+    const std::string name = Trim(FWindow.NameText());
+    InTreeUpdate([&] {
+        SetStage(FWindow, 4);
+        FWindow.ShowHostInfo(name);
+    });
+    SetStage(FWindow, 5);
+    InTreeUpdate([&] { FWindow.ShowDnsRecords(name); });
+    SetStage(FWindow, 0);
+    FWindow.SetScreenCursor(saved);
+}
+
+void TLookupDriver::RunWhois(const std::string& host, const std::string& queryTemplate, int port)
+{
+    const TCursor saved = FWindow.ScreenCursor();
+    FWindow.SetScreenCursor(TCursor::crHourGlass);
+    FWindow.ClearMemo();
+    SetStage(FWindow, 0);
+    const std::string name = Trim(FWindow.NameText());
+    SetStage(FWindow, 6);
+    FinishWithWhois(saved, host, queryTemplate, port, name);
+}
+
+void TLookupDriver::FinishWithWhois(TCursor saved, const std::string& host, const std::string& queryTemplate,
+                                    int port, const std::string& name)
+{
+    std::string reply;
+    try {
+        reply = FWindow.QueryWhois(host, queryTemplate, port, name);
+    } catch (const std::exception& failure) {
+        FWindow.SetScreenCursor(saved);
+        FWindow.ShowError(failure.what());
+        SetStage(FWindow, 0);
+        return;
+    }
+    FWindow.SetMemoText(reply);
+    FWindow.SetScreenCursor(saved);
+    SetStage(FWindow, 0);
+}

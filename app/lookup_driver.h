@@ -1,0 +1,81 @@
+#pragma once
+#include "app/whois_catalogue.h"
+
+#include <string>
+
+// The screen cursor as the lookup sees it.
+enum class TCursor { crDefault, crHourGlass };
+
+// The status bar as the stages drive it.
+class IStageDisplay {
+public:
+    virtual ~IStageDisplay() = default;
+    virtual void SetStageText(const std::string& text) = 0;
+    // Paints the status bar now: the thread is about to block in a network call.
+    virtual void RepaintStatusBar() = 0;
+    virtual void SetProgressPosition(int position) = 0;
+};
+
+// Stage texts and progress positions, stages 0 to 6 (0 resets both).
+struct TStage {
+    const char* Text;
+    int Position;
+};
+constexpr int StageCount = 7;
+const TStage& StageOf(int stage);
+
+// Sets the stage text, repaints the status bar at once, then moves the progress bar.
+// A stage outside the table changes nothing.
+void SetStage(IStageDisplay& display, int stage);
+
+// What a lookup needs of the main window: its controls, the screen, and the three steps
+// that fill the results.
+class ILookupWindow : public IStageDisplay {
+public:
+    virtual std::string NameText() const = 0;
+    virtual bool WhoisChecked() const = 0;
+    virtual bool DnsChecked() const = 0;
+
+    virtual TCursor ScreenCursor() const = 0;
+    virtual void SetScreenCursor(TCursor cursor) = 0;
+
+    virtual void ClearMemo() = 0;
+    virtual void SetMemoText(const std::string& text) = 0;
+    virtual void ClearTree() = 0;
+    // No repainting of the tree between the two calls.
+    virtual void BeginTreeUpdate() = 0;
+    virtual void EndTreeUpdate() = 0;
+
+    // Says nothing for an empty message.
+    virtual void ShowError(const std::string& message) = 0;
+
+    virtual void ShowHostInfo(const std::string& name) = 0;
+    virtual void ShowDnsRecords(const std::string& name) = 0;
+    // Returns the text for the whois page; a failure is an exception carrying its message.
+    virtual std::string QueryWhois(const std::string& host, const std::string& queryTemplate, int port,
+                                   const std::string& name) = 0;
+};
+
+// Runs a lookup: validates the typed name, then the whois and DNS steps that the two
+// check boxes ask for, with the stages shown in the status bar.
+class TLookupDriver {
+public:
+    TLookupDriver(ILookupWindow& window, const TWhoisServers& servers) : FWindow(window), FServers(servers) {}
+
+    // The "Lancer" button and Enter in the name field.
+    void Button1Click();
+
+    void RunWhoisAndDns(const std::string& host, const std::string& queryTemplate, int port);
+    void RunDns();
+    void RunWhois(const std::string& host, const std::string& queryTemplate, int port);
+
+private:
+    // Runs one DNS step inside the tree's update bracket, closed also when the step raises.
+    template <typename Step> void InTreeUpdate(Step step);
+    // The whois query and its outcome, the common end of the whois paths.
+    void FinishWithWhois(TCursor saved, const std::string& host, const std::string& queryTemplate, int port,
+                         const std::string& name);
+
+    ILookupWindow& FWindow;
+    const TWhoisServers& FServers;
+};

@@ -1,0 +1,238 @@
+#include "app/lookup_driver.h"
+#include "runtime/exception.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+// A window that writes down every call the driver makes, in order.
+class RecordingWindow : public ILookupWindow {
+public:
+    std::string Name = "example.fr";
+    bool Whois = true;
+    bool Dns = true;
+    TCursor Cursor = TCursor::crDefault;
+    std::function<void()> HostStep = [] {};
+    std::function<void()> DnsStep = [] {};
+    std::function<std::string()> WhoisStep = [] { return std::string("REPLY"); };
+    Log Calls;
+
+    std::string NameText() const override { return Name; }
+    bool WhoisChecked() const override { return Whois; }
+    bool DnsChecked() const override { return Dns; }
+    TCursor ScreenCursor() const override { return Cursor; }
+    void SetScreenCursor(TCursor cursor) override
+    {
+        Cursor = cursor;
+        Calls.push_back(cursor == TCursor::crHourGlass ? "cursor hourglass" : "cursor default");
+    }
+    void SetStageText(const std::string& text) override { Calls.push_back("stage " + text); }
+    void RepaintStatusBar() override { Calls.push_back("repaint"); }
+    void SetProgressPosition(int position) override { Calls.push_back("progress " + std::to_string(position)); }
+    void ClearMemo() override { Calls.push_back("clear memo"); }
+    void SetMemoText(const std::string& text) override { Calls.push_back("memo " + text); }
+    void ClearTree() override { Calls.push_back("clear tree"); }
+    void BeginTreeUpdate() override { Calls.push_back("begin"); }
+    void EndTreeUpdate() override { Calls.push_back("end"); }
+    void ShowError(const std::string& message) override { Calls.push_back("error " + message); }
+    void ShowHostInfo(const std::string& name) override
+    {
+        Calls.push_back("host " + name);
+        HostStep();
+    }
+    void ShowDnsRecords(const std::string& name) override
+    {
+        Calls.push_back("dns " + name);
+        DnsStep();
+    }
+    std::string QueryWhois(const std::string& host, const std::string& queryTemplate, int port,
+                           const std::string& name) override
+    {
+        Calls.push_back("whois " + host + " [" + queryTemplate + "] " + std::to_string(port) + " " + name);
+        return WhoisStep();
+    }
+};
+
+const std::string Resolving = "R\xE9solution de l'URL";
+const std::string AskingDns = "Int\xE9rogation du serveur DNS";
+const std::string AskingWhois = "Int\xE9rogation du serveur Whois";
+
+// The three calls of one stage change, in the order the status bar must see them.
+Log Stage(const std::string& text, int position) { return {"stage " + text, "repaint", "progress " + std::to_string(position)}; }
+
+Log Join(std::initializer_list<Log> parts)
+{
+    Log all;
+    for (const Log& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+class LookupDriver : public ::testing::Test {
+protected:
+    LookupDriver()
+    {
+        FServers.SetText("#1\r\nfr=whois.fr.example\r\nnet=whois.net.example\r\n"
+                         "@whois.net.example=-T dn $T$\r\np@whois.net.example=4343\r\n");
+    }
+    void Run() { TLookupDriver(FWindow, FServers).Button1Click(); }
+
+    TWhoisServers FServers;
+    RecordingWindow FWindow;
+};
+
+TEST_F(LookupDriver, WhoisAndDnsRunsHostThenRecordsThenWhois)
+{
+    FWindow.Name = " \tExample.FR  ";
+    Run();
+    EXPECT_EQ(FWindow.Calls, Join({{"cursor hourglass", "clear memo", "clear tree"},
+                                   Stage("", 0),
+                                   {"begin"}, Stage(Resolving, 0), {"host Example.FR", "end"},
+                                   Stage(AskingDns, 33), {"begin", "dns Example.FR", "end"},
+                                   Stage(AskingWhois, 66),
+                                   {"whois whois.fr.example [] 43 Example.FR", "memo REPLY", "cursor default"},
+                                   Stage("", 0)}));
+}
+
+TEST_F(LookupDriver, DnsOnlyKeepsTheWhoisPage)
+{
+    FWindow.Whois = false;
+    Run();
+    EXPECT_EQ(FWindow.Calls, Join({{"cursor hourglass", "clear tree"},
+                                   Stage("", 0),
+                                   {"begin"}, Stage(Resolving, 33), {"host example.fr", "end"},
+                                   Stage(AskingDns, 66), {"begin", "dns example.fr", "end"},
+                                   Stage("", 0),
+                                   {"cursor default"}}));
+}
+
+TEST_F(LookupDriver, WhoisOnlyKeepsTheTreeAndPassesTemplateAndPort)
+{
+    FWindow.Dns = false;
+    FWindow.Name = "ns.Example.net ";
+    Run();
+    EXPECT_EQ(FWindow.Calls, Join({{"cursor hourglass", "clear memo"},
+                                   Stage("", 0),
+                                   Stage(AskingWhois, 0),
+                                   {"whois whois.net.example [-T dn $T$] 4343 ns.Example.net", "memo REPLY",
+                                    "cursor default"},
+                                   Stage("", 0)}));
+}
+
+TEST_F(LookupDriver, ValidationRunsWhateverTheBoxesAndStopsEverything)
+{
+    const struct {
+        const char* name;
+        const char* message;  // nullptr: accepted
+    } names[] = {
+        {"", "Adresse invalide!"},
+        {"localhost", "Adresse invalide!"},
+        {"EXAMPLE.XYZ", "L'extention .xyz n'est pas support\xE9" "e!"},
+        {"example.fr", nullptr},
+    };
+    for (const auto& n : names)
+        for (const bool whois : {false, true})
+            for (const bool dns : {false, true}) {
+                if (n.message == nullptr && (whois || dns)) continue;  // the paths have their own tests
+                FWindow.Calls.clear();
+                FWindow.Name = n.name;
+                FWindow.Whois = whois;
+                FWindow.Dns = dns;
+                Run();
+                const Log expected = n.message ? Log{std::string("error ") + n.message} : Log{};
+                EXPECT_EQ(FWindow.Calls, expected) << n.name << " whois=" << whois << " dns=" << dns;
+            }
+}
+
+TEST_F(LookupDriver, WhoisFailureRestoresCursorShowsMessageAndResetsStage)
+{
+    FWindow.WhoisStep = []() -> std::string { throw Exception("Socket Error # 10061\r\nConnection refused."); };
+    for (const bool dns : {true, false}) {
+        FWindow.Calls.clear();
+        FWindow.Dns = dns;
+        Run();
+        const Log tail = Join({{"whois whois.fr.example [] 43 example.fr", "cursor default",
+                                "error Socket Error # 10061\r\nConnection refused."},
+                               Stage("", 0)});
+        ASSERT_GE(FWindow.Calls.size(), tail.size());
+        EXPECT_EQ(Log(FWindow.Calls.end() - static_cast<long>(tail.size()), FWindow.Calls.end()), tail) << dns;
+        for (const std::string& call : FWindow.Calls) EXPECT_NE(call.rfind("memo", 0), 0u) << call;
+        EXPECT_EQ(FWindow.Cursor, TCursor::crDefault);
+    }
+}
+
+TEST_F(LookupDriver, RestoresTheCursorThatWasThereBefore)
+{
+    FWindow.Cursor = TCursor::crHourGlass;
+    for (const bool whois : {true, false}) {
+        FWindow.Calls.clear();
+        FWindow.Whois = whois;
+        Run();
+        ASSERT_FALSE(FWindow.Calls.empty());
+        const std::string restore = whois ? FWindow.Calls[FWindow.Calls.size() - 4] : FWindow.Calls.back();
+        EXPECT_EQ(restore, "cursor hourglass");
+        EXPECT_EQ(FWindow.Cursor, TCursor::crHourGlass);
+    }
+}
+
+TEST_F(LookupDriver, ExceptionFromADnsStepClosesTheBracketAndPropagates)
+{
+    struct Case {
+        bool whois;
+        bool failInHost;
+        Log before;  // what ran before the failure, from the first bracket on
+    };
+    const Case cases[] = {
+        {true, true, Join({{"begin"}, Stage(Resolving, 0), {"host example.fr", "end"}})},
+        {true, false, Join({{"begin"}, Stage(Resolving, 0), {"host example.fr", "end"}, Stage(AskingDns, 33),
+                            {"begin", "dns example.fr", "end"}})},
+        {false, true, Join({{"begin"}, Stage(Resolving, 33), {"host example.fr", "end"}})},
+        {false, false, Join({{"begin"}, Stage(Resolving, 33), {"host example.fr", "end"}, Stage(AskingDns, 66),
+                             {"begin", "dns example.fr", "end"}})},
+    };
+    for (const Case& c : cases) {
+        RecordingWindow window;
+        window.Whois = c.whois;
+        (c.failInHost ? window.HostStep : window.DnsStep) = [] { throw std::runtime_error("step failed"); };
+        TLookupDriver driver(window, FServers);
+        EXPECT_THROW(driver.Button1Click(), std::runtime_error);
+        const Log start = Join({c.whois ? Log{"cursor hourglass", "clear memo", "clear tree"}
+                                        : Log{"cursor hourglass", "clear tree"},
+                                Stage("", 0)});
+        EXPECT_EQ(window.Calls, Join({start, c.before})) << c.whois << c.failInHost;
+        EXPECT_EQ(window.Cursor, TCursor::crHourGlass);  // left as it was
+    }
+}
+
+// A status bar that keeps what it shows.
+struct StatusBar : IStageDisplay {
+    Log Calls;
+    void SetStageText(const std::string& text) override { Calls.push_back("stage " + text); }
+    void RepaintStatusBar() override { Calls.push_back("repaint"); }
+    void SetProgressPosition(int position) override { Calls.push_back("progress " + std::to_string(position)); }
+};
+
+TEST(Stages, TextRepaintThenPositionAndNothingOutsideTheTable)
+{
+    const struct {
+        int stage;
+        Log calls;
+    } cases[] = {
+        {0, Stage("", 0)},          {1, Stage(Resolving, 0)},   {2, Stage(AskingDns, 33)},
+        {3, Stage(AskingWhois, 66)}, {4, Stage(Resolving, 33)}, {5, Stage(AskingDns, 66)},
+        {6, Stage(AskingWhois, 0)},  {7, {}},                   {-1, {}},
+    };
+    for (const auto& c : cases) {
+        StatusBar bar;
+        SetStage(bar, c.stage);
+        EXPECT_EQ(bar.Calls, c.calls) << c.stage;
+    }
+}
+
+}  // namespace
