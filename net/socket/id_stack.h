@@ -47,6 +47,7 @@ public:
     // "Socket Error # %d\r\n%s" with the code's text (empty for unknown codes).
     virtual std::string SocketErrorMessage(int32_t code);
     virtual int32_t LastSocketErrorCode() = 0;
+    virtual void SetLastSocketErrorCode(int32_t code) = 0;
 
     virtual uint16_t HToNS(uint16_t value) = 0;
     virtual uint16_t NToHS(uint16_t value) = 0;
@@ -95,6 +96,7 @@ public:
     int32_t SelectSockets(std::vector<int32_t>* read, std::vector<int32_t>* write,
                           std::vector<int32_t>* error, int32_t timeoutMs) override;
     int32_t LastSocketErrorCode() override;
+    void SetLastSocketErrorCode(int32_t code) override;
 
     uint16_t HToNS(uint16_t value) override;
     uint16_t NToHS(uint16_t value) override;

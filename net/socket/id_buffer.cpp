@@ -1,0 +1,65 @@
+#include "net/socket/id_buffer.h"
+
+#include "net/socket/id_exceptions.h"
+
+#include <algorithm>
+#include <cstring>
+
+void TIdBuffer::SetSize(int64_t size)
+{
+    FData.resize(FStart + static_cast<size_t>(std::max<int64_t>(size, 0)));
+}
+
+void TIdBuffer::SetPosition(int64_t position)
+{
+    FPosition = std::max<int64_t>(position, 0);
+}
+
+int64_t TIdBuffer::Read(void* buffer, int64_t count)
+{
+    const int64_t available = Size() - FPosition;
+    const int64_t n = std::clamp<int64_t>(count, 0, std::max<int64_t>(available, 0));
+    if (n > 0) std::memcpy(buffer, Memory() + FPosition, static_cast<size_t>(n));
+    FPosition += n;
+    return n;
+}
+
+int64_t TIdBuffer::Write(const void* buffer, int64_t count)
+{
+    if (count <= 0) return 0;
+    if (FPosition + count > Size()) SetSize(FPosition + count);
+    std::memcpy(Memory() + FPosition, buffer, static_cast<size_t>(count));
+    FPosition += count;
+    return count;
+}
+
+void TIdBuffer::Remove(int64_t count)
+{
+    if (count <= 0) return;
+    if (count > Size()) throw EIdNotEnoughDataInBuffer();
+    if (count == Size()) {
+        Clear();
+        return;
+    }
+    FStart += static_cast<size_t>(count);
+    FPosition = std::max<int64_t>(FPosition - count, 0);
+    // Compact once the consumed part is larger than what is left, so memory stays
+    // bounded and every byte is moved a bounded number of times.
+    if (FStart > FData.size() - FStart) {
+        FData.erase(0, FStart);
+        FStart = 0;
+    }
+}
+
+void TIdBuffer::Append(const void* bytes, int64_t count)
+{
+    if (count <= 0) return;
+    FData.append(static_cast<const char*>(bytes), static_cast<size_t>(count));
+}
+
+void TIdBuffer::Clear()
+{
+    FData.clear();
+    FStart = 0;
+    FPosition = 0;
+}

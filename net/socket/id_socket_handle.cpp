@@ -1,0 +1,161 @@
+#include "net/socket/id_socket_handle.h"
+
+#include "net/socket/id_exceptions.h"
+#include "net/socket/id_stack.h"
+
+#include <vector>
+
+TIdSocketHandle::TIdSocketHandle()
+{
+    Clear(true);
+}
+
+TIdSocketHandle::~TIdSocketHandle()
+{
+    // A destructor must not raise; Close ignores the platform's results anyway.
+    try {
+        Close(true);
+    } catch (...) {
+    }
+}
+
+void TIdSocketHandle::Assign(const TIdSocketHandle& source)
+{
+    IP = source.IP;
+    Port = source.Port;
+    RemoteIP = source.RemoteIP;
+    RemotePort = source.RemotePort;
+}
+
+void TIdSocketHandle::Allocate(int32_t type, int32_t protocol)
+{
+    Close(true);
+    SocketId = GSocketStack->OpenSocket(type, protocol);
+    Allocated = true;
+}
+
+void TIdSocketHandle::Close(bool resetLocal)
+{
+    if (!Allocated) return;
+    Allocated = false;
+    GSocketStack->WSShutdown(SocketId, Id_SD_Send);
+    GSocketStack->WSCloseSocket(SocketId);
+    Clear(resetLocal);
+}
+
+void TIdSocketHandle::Clear(bool resetLocal)
+{
+    Allocated = false;
+    SocketId = Id_INVALID_SOCKET;
+    if (resetLocal) {
+        IP.clear();
+        Port = 0;
+    }
+    RemoteIP.clear();
+    RemotePort = 0;
+}
+
+void TIdSocketHandle::BindLocal()
+{
+    if (GSocketStack->CheckSocketResult(GSocketStack->WSBind(SocketId, Id_PF_INET, IP, Port),
+                                        {Id_WSAEADDRINUSE}))
+        throw EIdCouldNotBindSocket();
+    RefreshLocal();
+}
+
+void TIdSocketHandle::SetRemote(const std::string& ip, int32_t port)
+{
+    RemoteIP = ip;
+    RemotePort = port;
+}
+
+int32_t TIdSocketHandle::ConnectRemote(int32_t family, int32_t timeoutMs)
+{
+    TIdStack& stack = *GSocketStack;
+    int32_t result;
+    if (timeoutMs < 0) {
+        result = stack.WSConnect(SocketId, family, RemoteIP, RemotePort);
+    } else {
+        // A bounded connect: start it without blocking, wait for the outcome, then put
+        // the socket back into blocking mode (keeping the connect's error for the caller).
+        stack.CheckSocketResult(stack.WSSetNonBlocking(SocketId, true));
+        result = stack.WSConnect(SocketId, family, RemoteIP, RemotePort);
+        if (result == Id_SOCKET_ERROR) {
+            const int32_t started = stack.LastSocketErrorCode();
+            if (started == Id_WSAEWOULDBLOCK || started == Id_WSAEINPROGRESS) {
+                std::vector<int32_t> write{SocketId};
+                std::vector<int32_t> error{SocketId};
+                const int32_t ready = stack.SelectSockets(nullptr, &write, &error, timeoutMs);
+                int32_t code = started;
+                if (ready == 0) {
+                    code = Id_WSAETIMEDOUT;
+                } else if (ready > 0) {
+                    code = stack.WSPendingError(SocketId);
+                } else {
+                    code = stack.LastSocketErrorCode();
+                }
+                result = code == 0 ? 0 : Id_SOCKET_ERROR;
+                stack.SetLastSocketErrorCode(code);
+            }
+        }
+        const int32_t connectError = stack.LastSocketErrorCode();
+        stack.WSSetNonBlocking(SocketId, false);
+        stack.SetLastSocketErrorCode(connectError);
+    }
+    if (result != Id_SOCKET_ERROR) {
+        RefreshLocal();
+        RefreshRemote();
+    }
+    return result;
+}
+
+void TIdSocketHandle::RefreshLocal()
+{
+    int32_t family = 0;
+    GSocketStack->WSGetSockName(SocketId, family, IP, Port);
+}
+
+void TIdSocketHandle::RefreshRemote()
+{
+    int32_t family = 0;
+    GSocketStack->WSGetPeerName(SocketId, family, RemoteIP, RemotePort);
+}
+
+int32_t TIdSocketHandle::SendData(const void* buffer, int32_t length, int32_t flags)
+{
+    return GSocketStack->WSSend(SocketId, buffer, length, flags);
+}
+
+int32_t TIdSocketHandle::ReceiveData(void* buffer, int32_t length, int32_t flags)
+{
+    return GSocketStack->WSRecv(SocketId, buffer, length, flags);
+}
+
+void TIdSocketHandle::SendDatagram(const std::string& ip, int32_t port, const void* buffer, int32_t length)
+{
+    TIdStack& stack = *GSocketStack;
+    const int32_t result = stack.WSSendTo(SocketId, buffer, length, 0, ip, port);
+    if (result == Id_SOCKET_ERROR) {
+        if (stack.LastSocketErrorCode() == Id_WSAEMSGSIZE) throw EIdPackageSizeTooBig();
+        stack.CheckSocketResult(result);
+    }
+    if (result != length) throw EIdNotAllBytesSent();
+}
+
+int32_t TIdSocketHandle::ReceiveDatagram(void* buffer, int32_t length, int32_t flags, std::string& peerIP,
+                                         int32_t& peerPort)
+{
+    return GSocketStack->WSRecvFrom(SocketId, buffer, length, flags, peerIP, peerPort);
+}
+
+void TIdSocketHandle::SetOption(int32_t level, int32_t name, const void* value, int32_t length)
+{
+    GSocketStack->CheckSocketResult(GSocketStack->WSSetSockOpt(SocketId, level, name, value, length));
+}
+
+bool TIdSocketHandle::WaitReadable(int32_t timeoutMs)
+{
+    if (!Allocated) throw EIdConnClosedGracefully();
+    std::vector<int32_t> read{SocketId};
+    return GSocketStack->SelectSockets(&read, nullptr, nullptr, timeoutMs) == 1;
+}

@@ -1,0 +1,303 @@
+#include "net/socket/id_tcp_connection.h"
+
+#include "net/socket/id_exceptions.h"
+#include "net/socket/id_stack.h"
+#include "runtime/text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr int32_t DefaultBufferSize = 32768;
+// ReadToStream grows the stream by the expected count up front; a count announced by the
+// peer is not trusted with more than this much memory before the bytes arrive.
+constexpr int64_t MaxStreamPresize = 64 * 1024 * 1024;
+
+// Closes a work bracket also when the work ends by an exception.
+class WorkBracket {
+public:
+    WorkBracket(TIdComponent& component, TWorkMode mode, int32_t countMax)
+        : FComponent(component), FMode(mode)
+    {
+        FComponent.StartWork(mode, countMax);
+    }
+    ~WorkBracket() { FComponent.FinishWork(FMode); }
+    WorkBracket(const WorkBracket&) = delete;
+    WorkBracket& operator=(const WorkBracket&) = delete;
+
+private:
+    TIdComponent& FComponent;
+    TWorkMode FMode;
+};
+
+}  // namespace
+
+TIdTCPConnection::TIdTCPConnection()
+{
+    ChunkBuffer.SetSize(DefaultBufferSize);
+    SendBufferSize = DefaultBufferSize;
+}
+
+// The handle closes an open socket itself, without status reports or OnDisconnected.
+TIdTCPConnection::~TIdTCPConnection() = default;
+
+void TIdTCPConnection::SetRecvBufferSize(int32_t size)
+{
+    // A receive into zero bytes would look like the peer's close.
+    ChunkBuffer.SetSize(std::max<int32_t>(size, 1));
+}
+
+void TIdTCPConnection::DoDisconnected()
+{
+    if (OnDisconnected) OnDisconnected(*this);
+}
+
+void TIdTCPConnection::ResetState()
+{
+    SocketHandle.Clear(true);
+    InBuffer.Clear();
+    PeerClosed = false;
+}
+
+void TIdTCPConnection::EnsureOpen(bool raiseIfClosed, bool ignoreBuffer)
+{
+    if (!PeerClosed && SocketHandle.Allocated) return;
+    if (SocketHandle.Allocated) DropSocket();
+    if (raiseIfClosed && (InBuffer.Size() == 0 || ignoreBuffer)) throw EIdConnClosedGracefully();
+}
+
+void TIdTCPConnection::PollPeerClosed(bool raiseIfClosed)
+{
+    FillInBuffer(raiseIfClosed, 1, nullptr, true);
+}
+
+bool TIdTCPConnection::IsConnected()
+{
+    EnsureOpen(false, false);
+    return SocketHandle.Allocated;
+}
+
+void TIdTCPConnection::CloseConnection()
+{
+    DropSocket();
+}
+
+void TIdTCPConnection::DropSocket()
+{
+    if (!SocketHandle.Allocated) return;
+    ReportStatus(StatusDisconnecting, SocketHandle.RemoteIP);
+    SocketHandle.Close(true);
+    PeerClosed = true;
+    ReportStatus(StatusDisconnected);
+    DoDisconnected();
+}
+
+std::string TIdTCPConnection::TakeBytes(int32_t count)
+{
+    if (count <= 0) return std::string();
+    if (count > InBuffer.Size()) throw EIdNotEnoughDataInBuffer();
+    std::string bytes(reinterpret_cast<const char*>(InBuffer.Memory()), static_cast<size_t>(count));
+    DiscardBytes(count);
+    return bytes;
+}
+
+void TIdTCPConnection::DiscardBytes(int32_t count)
+{
+    InBuffer.Remove(count);
+    AdvanceWork(WorkRead, count);
+}
+
+int32_t TIdTCPConnection::FillInBuffer(bool raiseIfClosed, int32_t timeout, TIdBuffer* target, bool append)
+{
+    EnsureOpen(raiseIfClosed, false);
+    if (!IsConnected()) return 0;
+    TIdBuffer& into = target != nullptr ? *target : ChunkBuffer;
+
+    // A read without a limit of its own is bounded by ReadTimeout when one is set.
+    const bool bounded = timeout == WaitForever && ReadTimeout >= 0;
+    if (!SocketHandle.WaitReadable(bounded ? ReadTimeout : timeout)) {
+        if (bounded) throw EIdReadTimeout();
+        return 0;
+    }
+    const int32_t capacity = static_cast<int32_t>(std::min<int64_t>(into.Size(), std::numeric_limits<int32_t>::max()));
+    int32_t n = SocketHandle.ReceiveData(into.Memory(), capacity, 0);
+    PeerClosed = n == 0;
+    if (n != 0 && GSocketStack->CheckSocketResult(n, {Id_WSAESHUTDOWN})) {
+        n = 0;
+        if (SocketHandle.Allocated) DropSocket();
+        if (InBuffer.Size() == 0) GSocketStack->ThrowSocketError(Id_WSAESHUTDOWN);
+    }
+    if (ASCIIFilter && n > 0) {
+        uint8_t* bytes = into.Memory();
+        for (int32_t i = 0; i < n; ++i) bytes[i] &= 0x7F;
+    }
+    if (append)
+        InBuffer.Append(into.Memory(), n);
+    else
+        AdvanceWork(WorkRead, n);
+    EnsureOpen(raiseIfClosed, false);
+    return n;
+}
+
+std::string TIdTCPConnection::ReadLine(const std::string& terminator, int32_t timeout)
+{
+    const std::string term = terminator.empty() ? std::string("\n") : terminator;
+    LineTimedOut = false;
+    // Bytes already searched are not searched again: only the new ones, plus enough of
+    // the old tail to catch a terminator split across two receives.
+    size_t searchFrom = 0;
+    size_t found = std::string::npos;
+    for (;;) {
+        if (InBuffer.Size() > 0) {
+            const std::string_view buffered = InBuffer.View();
+            found = buffered.find(term, searchFrom);
+            if (found != std::string::npos) break;
+            searchFrom = buffered.size() >= term.size() ? buffered.size() - term.size() + 1 : 0;
+        }
+        EnsureOpen(true, true);
+        const int32_t n = FillInBuffer(true, timeout, nullptr, true);
+        LineTimedOut = n == 0;
+        if (n == 0) return std::string();
+    }
+    std::string line = TakeBytes(static_cast<int32_t>(found + term.size()));
+    line.resize(found);
+    if (terminator.empty() && !line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+std::string TIdTCPConnection::ReadNonBlankLine()
+{
+    for (;;) {
+        std::string line = Trim(ReadLine("", WaitForever));
+        if (!line.empty()) return line;
+    }
+}
+
+void TIdTCPConnection::ReadExact(void* destination, int32_t count)
+{
+    if (count <= 0 || destination == nullptr) return;
+    while (InBuffer.Size() < count) {
+        // Once the peer has closed, no more bytes can come: raise instead of waiting on a
+        // socket that is gone (the buffered bytes alone are not enough).
+        EnsureOpen(true, true);
+        FillInBuffer(true, WaitForever, nullptr, true);
+    }
+    std::memcpy(destination, InBuffer.Memory(), static_cast<size_t>(count));
+    DiscardBytes(count);
+}
+
+int32_t TIdTCPConnection::ReadInt32(bool convert)
+{
+    uint32_t value = 0;
+    ReadExact(&value, 4);
+    if (convert) value = GSocketStack->NToHL(value);
+    return static_cast<int32_t>(value);
+}
+
+std::string TIdTCPConnection::ReadAvailable()
+{
+    if (IsConnected()) FillInBuffer(false, WaitForever, nullptr, true);
+    // What is buffered is handed over also after the peer's close, so no byte is left
+    // behind unread.
+    return TakeBytes(static_cast<int32_t>(InBuffer.Size()));
+}
+
+std::string TIdTCPConnection::ReadUntilClosed()
+{
+    WorkBracket work(*this, WorkRead, 0);
+    std::string result;
+    while (IsConnected()) result += ReadAvailable();
+    if (InBuffer.Size() > 0) result += TakeBytes(static_cast<int32_t>(InBuffer.Size()));
+    return result;
+}
+
+void TIdTCPConnection::ReadToStream(TIdStream& stream, int32_t count, bool untilClosed)
+{
+    if (count == -1 && !untilClosed) count = ReadInt32(true);
+    if (count >= 0) {
+        const int64_t wanted = stream.Position() + std::min<int64_t>(count, MaxStreamPresize);
+        if (stream.Size() < wanted) stream.SetSize(wanted);
+    }
+    {
+        WorkBracket work(*this, WorkRead, untilClosed ? 0 : count);
+        int64_t remaining = untilClosed ? std::numeric_limits<int32_t>::max() : count;
+
+        const int64_t buffered = std::min<int64_t>(InBuffer.Size(), remaining);
+        if (buffered > 0) {
+            stream.Write(InBuffer.Memory(), buffered);
+            InBuffer.Remove(buffered);
+            remaining -= buffered;
+        }
+        TIdBuffer chunk;
+        while (IsConnected() && remaining > 0) {
+            chunk.SetSize(std::min<int64_t>(remaining, RecvBufferSize()));
+            const int32_t n = FillInBuffer(!untilClosed, WaitForever, &chunk, false);
+            stream.Write(chunk.Memory(), n);
+            remaining -= n;
+        }
+        // A count that was not reached because the peer's close had already been seen
+        // is a short read, not success.
+        if (!untilClosed && remaining > 0) throw EIdConnClosedGracefully();
+    }
+    if (stream.Size() > stream.Position()) stream.SetSize(stream.Position());
+}
+
+void TIdTCPConnection::SendBytes(const void* bytes, int32_t count, bool sendNow)
+{
+    (void)sendNow;  // there is no output buffer: every send goes out at once
+    if (count <= 0 || bytes == nullptr) return;
+    EnsureOpen(true, true);
+    const auto* data = static_cast<const uint8_t*>(bytes);
+    int32_t sent = 0;
+    while (sent < count) {
+        const int32_t n = SocketHandle.SendData(data + sent, count - sent, 0);
+        PeerClosed = n == 0;
+        EnsureOpen(true, false);
+        if (GSocketStack->CheckSocketResult(n, {Id_WSAESHUTDOWN})) {
+            DropSocket();
+            GSocketStack->ThrowSocketError(Id_WSAESHUTDOWN);
+        }
+        AdvanceWork(WorkWrite, n);
+        sent += n;
+    }
+}
+
+void TIdTCPConnection::SendText(const std::string& text)
+{
+    if (!text.empty()) SendBytes(text.data(), static_cast<int32_t>(text.size()));
+}
+
+void TIdTCPConnection::SendLine(const std::string& text)
+{
+    SendText(text + "\r\n");
+}
+
+void TIdTCPConnection::SendLines(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines) SendLine(line);
+}
+
+void TIdTCPConnection::SendInt32(int32_t value, bool convert)
+{
+    uint32_t bytes = static_cast<uint32_t>(value);
+    if (convert) bytes = GSocketStack->HToNL(bytes);
+    SendBytes(&bytes, 4);
+}
+
+void TIdTCPConnection::SendStream(TIdStream& stream, bool fromStart, bool withSize)
+{
+    if (fromStart) stream.SetPosition(0);
+    const int64_t size = std::max<int64_t>(stream.Size() - stream.Position(), 0);
+    if (withSize) SendInt32(static_cast<int32_t>(size), true);
+    WorkBracket work(*this, WorkWrite, static_cast<int32_t>(size));
+    std::string buffer(static_cast<size_t>(std::max<int32_t>(SendBufferSize, 1)), '\0');
+    for (;;) {
+        const int64_t k = std::min<int64_t>(stream.Size() - stream.Position(), static_cast<int64_t>(buffer.size()));
+        if (k <= 0) break;
+        const int64_t got = stream.Read(buffer.data(), k);
+        if (got <= 0) throw EIdNoDataToRead();
+        SendBytes(buffer.data(), static_cast<int32_t>(got));
+    }
+}

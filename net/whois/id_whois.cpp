@@ -1,0 +1,24 @@
+#include "net/whois/id_whois.h"
+
+TIdWhois::TIdWhois()
+{
+    Host = DefaultHost;
+    Port = DefaultPort;
+    ReadTimeout = DefaultTimeout;
+    ConnectTimeout = DefaultTimeout;
+}
+
+std::string TIdWhois::QueryDomain(const std::string& query)
+{
+    OpenConnection();
+    std::string reply;
+    try {
+        SendLine(query);
+        reply = ReadUntilClosed();
+    } catch (...) {
+        CloseConnection();
+        throw;
+    }
+    CloseConnection();
+    return reply;
+}
