@@ -1,0 +1,158 @@
+#include "net/http/id_http.h"
+
+#include "net/http/id_http_reply_reader.h"
+#include "net/http/id_uri.h"
+#include "net/socket/id_exceptions.h"
+#include "runtime/integer.h"
+#include "runtime/text.h"
+
+#include <algorithm>
+
+namespace {
+
+// Bounds how much a declared length may grow the stream before the bytes are there, so a
+// huge Content-Length or chunk size costs memory only as its bytes actually arrive.
+constexpr int32_t kMaxReadPiece = 1 << 20;
+
+// The reply as the connection delivers it.
+class TConnectionSource : public TIdHTTPReplySource {
+public:
+    explicit TConnectionSource(TIdTCPConnection& connection) : FConnection(connection) {}
+
+    std::string ReadLine() override
+    {
+        std::string line = FConnection.ReadLine("", WaitForever);
+        if (FConnection.LineTimedOut) throw EIdReadTimeout();
+        return line;
+    }
+
+    void ReadBytes(TIdStream& stream, int32_t count) override
+    {
+        for (int32_t remaining = count; remaining > 0;) {
+            const int32_t piece = std::min(remaining, kMaxReadPiece);
+            FConnection.ReadToStream(stream, piece, false);
+            remaining -= piece;
+        }
+    }
+
+    void ReadUntilClosed(TIdStream& stream) override { FConnection.ReadToStream(stream, -1, true); }
+
+private:
+    TIdTCPConnection& FConnection;
+};
+
+}  // namespace
+
+TIdHTTP::TIdHTTP() { Port = 80; }
+
+std::string TIdHTTP::GetText(const std::string& url)
+{
+    TIdMemoryStream stream;
+    GetStream(url, stream);
+    return stream.TakeBytes();
+}
+
+void TIdHTTP::GetStream(const std::string& url, TIdStream& stream) { PerformRequest(hmGet, url, stream); }
+
+void TIdHTTP::SelectEndpoint(const std::string& /*protocol*/, const std::string& host, int32_t port)
+{
+    if (!host.empty()) {
+        if ((!SameText(host, Host) || port != Port) && IsConnected()) CloseConnection();
+        Host = host;
+        RequestHost = host;
+    } else {
+        RequestHost = Host;
+    }
+    Port = port == -1 ? DefaultPort : port;
+}
+
+bool TIdHTTP::NotifyRedirect(std::string& dest)
+{
+    bool handled = HandleRedirects;
+    if (OnRedirect) OnRedirect(*this, dest, RedirectDepth, handled);
+    return handled;
+}
+
+void TIdHTTP::PerformRequest(TIdHTTPMethod /*method*/, const std::string& url, TIdStream& stream)
+{
+    try {
+        PerformOne(url, stream);
+    } catch (const EIdProtocolReplyError&) {
+        // The whole reply was read: the connection is still in step and stays open.
+        RedirectDepth = 0;
+        throw;
+    } catch (...) {
+        // Anything else may have left part of a reply unread; that connection cannot
+        // carry the next request.
+        RedirectDepth = 0;
+        try {
+            CloseConnection();
+        } catch (...) {
+        }
+        throw;
+    }
+    RedirectDepth = 0;
+}
+
+void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
+{
+    ++RedirectDepth;
+    const TIdURI parts = SplitUrl(url);
+    const std::string target = parts.Path + parts.Resource;
+    SelectEndpoint(parts.Protocol, parts.Host, parts.Port.empty() ? -1 : StrToIntDef(parts.Port, -1));
+
+    EnsureOpen(false, false);
+    if (!IsConnected()) OpenConnection();
+
+    Request.ContentLength = 0;
+    Request.BuildRequestHeaders(HeaderLines);
+    // One send for the whole head: separate small writes would wait on each other's
+    // acknowledgement while Nagle's algorithm is on.
+    std::string head = "GET " + target + " HTTP/" + (ProtocolVersion == pv1_0 ? "1.0" : "1.1") + "\r\n";
+    head += "Host: " + RequestHost + "\r\n";
+    for (int i = 0; i < HeaderLines.Count(); ++i) head += HeaderLines[i] + "\r\n";
+    head += "\r\n";
+    SendText(head);
+
+    TConnectionSource source(*this);
+    const TIdHTTPStatus status = ParseStatusLine(source.ReadLine());
+    ReplyLine = status.ReplyLine;
+    StatusCode = status.StatusCode;
+    ReadReplyHeader(source, HeaderLines);
+    Reply.ProcessReplyHeaders(HeaderLines);
+
+    const int32_t statusClass = StatusCode / 100;
+    const bool redirect = (statusClass == 3 && StatusCode != 304) || !Reply.Location.empty();
+    const auto chunked = [this] { ReportStatus(StatusText, "Chunk Started"); };
+
+    if (!redirect) {
+        ReadReplyBody(source, Reply, stream, chunked);
+        if (statusClass != 2) throw EIdProtocolReplyError(StatusCode, ReplyLine);
+    } else {
+        ReadReplyBody(source, Reply, stream, chunked);
+        std::string dest = Reply.Location;
+        if (HandleRedirects && RedirectDepth < RedirectMaximum) {
+            stream.SetPosition(0);
+            if (NotifyRedirect(dest)) {
+                if (ProtocolVersion == pv1_0 || status.Reply10) CloseConnection();
+                PerformOne(dest, stream);
+            }
+        } else if (NotifyRedirect(dest)) {
+            Reply.Location = dest;
+        } else {
+            throw EIdProtocolReplyError(StatusCode, ReplyLine);
+        }
+    }
+    KeepOrCloseConnection(status.Reply10);
+}
+
+void TIdHTTP::KeepOrCloseConnection(bool reply10)
+{
+    if (ProtocolVersion == pv1_0 || reply10) {
+        CloseConnection();
+    } else if (SameText(Trim(Reply.Connection), "CLOSE") && IsConnected()) {
+        CloseConnection();
+    } else {
+        PollPeerClosed(false);
+    }
+}

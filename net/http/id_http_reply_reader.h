@@ -1,0 +1,45 @@
+#pragma once
+#include "net/http/id_header_info.h"
+#include "net/http/id_header_list.h"
+#include "net/socket/id_stream.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Where a reply comes from. The client reads from its connection; tests and the fuzzer
+// read from memory. Every read that cannot be completed raises (EIdConnClosedGracefully
+// when the bytes end early).
+class TIdHTTPReplySource {
+public:
+    virtual ~TIdHTTPReplySource() = default;
+    // A line ended by LF, a CR before the LF dropped.
+    virtual std::string ReadLine() = 0;
+    // Exactly count bytes, appended to the stream at its position.
+    virtual void ReadBytes(TIdStream& stream, int32_t count) = 0;
+    // Everything until the peer closes; the close is no error.
+    virtual void ReadUntilClosed(TIdStream& stream) = 0;
+};
+
+// The parts of a status line such as "HTTP/1.1 404 Not Found".
+struct TIdHTTPStatus {
+    std::string ReplyLine;  // the line less its first word: "404 Not Found"
+    int32_t StatusCode = 0;
+    bool Reply10 = false;   // the reply speaks HTTP/1.0
+};
+
+// Raises EConvertError "'%s' is not a valid integer value" when the code is no integer.
+TIdHTTPStatus ParseStatusLine(const std::string& line);
+
+// Header lines up to the empty line that ends them (not kept); `lines` is emptied first.
+void ReadReplyHeader(TIdHTTPReplySource& source, TIdHeaderList& lines);
+
+// A chunk-size line read as hexadecimal; 0 when it is none (an extension after ";"
+// makes it none, and so ends the body).
+int32_t ChunkSize(const std::string& line);
+
+// The body of a reply whose header is in `reply`, appended to the stream at its position;
+// the stream is cut at the end of the body. `onChunked` is called when a chunked body
+// starts.
+void ReadReplyBody(TIdHTTPReplySource& source, const TIdHeaderInfo& reply, TIdStream& stream,
+                   const std::function<void()>& onChunked = {});

@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The stamp line of a data file: line 1, "#" followed by the file's date stamp.
+
+// The stamp of a file's text: line 1 less its first character (whatever it is), trimmed.
+// False when the text has no line or line 1 holds no "#": such a file is unusable.
+bool StampOfText(std::string_view text, std::string& stamp);
+
+// The text as it is written to disk: every line (split at CR, LF or CR LF, the text
+// ending at a NUL) followed by CR LF.
+std::string DataFileBytes(std::string_view body);

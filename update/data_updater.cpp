@@ -1,0 +1,142 @@
+#include "update/data_updater.h"
+
+#include "runtime/files.h"
+#include "update/data_stamp.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+const char* const kConnecting = "Connection au serveur";
+const char* const kInvalidReply = "Retour du serveur invalide";
+
+// Reads one data file's stamp; false when the file is unusable.
+bool ReadStamp(const std::string& path, std::string& stamp) { return StampOfText(ReadFileBytes(path), stamp); }
+
+}  // namespace
+
+struct TDataUpdater::TCheck {
+    std::string TDataUpdater::*Label;
+    std::string TDataUpdater::*Stamp;
+    const char* Name;
+    void (TDataUpdater::*Save)(const std::string& body);
+    const char* Checking;
+    const char* Current;
+    const char* Updating;
+    const char* Updated;
+};
+
+TDataUpdater::TDataUpdater(std::string dataDir, std::string host)
+    : DataDir(std::move(dataDir)), UpdateHost(std::move(host))
+{
+    IdHTTP.ReadTimeout = UpdateServerTimeout;
+    IdHTTP.ConnectTimeout = UpdateServerTimeout;
+}
+
+void TDataUpdater::ReadStamps()
+{
+    DataCorrupt = false;
+    if (!ReadStamp(DataDir + "whois.dat", WhoisStamp) || !ReadStamp(DataDir + "dns.dat", DnsStamp))
+        DataCorrupt = true;
+}
+
+void TDataUpdater::RunChecks()
+{
+    IdHTTP.Request.Reset();
+    try {
+        CheckDnsData();
+    } catch (...) {
+    }
+    IdHTTP.Reply.Reset();
+    IdHTTP.Request.Reset();
+    try {
+        CheckWhoisData();
+    } catch (...) {
+    }
+    IdHTTP.Reply.Reset();
+    IdHTTP.Request.Reset();
+}
+
+void TDataUpdater::CheckDnsData()
+{
+    static const TCheck check{&TDataUpdater::LabelDNS,
+                              &TDataUpdater::DnsStamp,
+                              "dns",
+                              &TDataUpdater::SaveDnsData,
+                              "V\xE9rification des donn\xE9" "es DNS",
+                              "Les donn\xE9" "es DNS n'ont pas besoin d'\xEAtre mise \xE0 jour.",
+                              "Mise \xE0 jour des donn\xE9" "es DNS.",
+                              "Les donn\xE9" "es DNS ont \xE9t\xE9 mise \xE0 jour."};
+    Check(check);
+}
+
+void TDataUpdater::CheckWhoisData()
+{
+    static const TCheck check{&TDataUpdater::LabelWhois,
+                              &TDataUpdater::WhoisStamp,
+                              "whois",
+                              &TDataUpdater::SaveWhoisData,
+                              "V\xE9rification des donn\xE9" "es Whois",
+                              "Les donn\xE9" "es Whois n'ont pas besoin d'\xEAtre mise \xE0 jour.",
+                              "Mise \xE0 jour des donn\xE9" "es whois.",
+                              "Les donn\xE9" "es Whois ont \xE9t\xE9 mise \xE0 jour."};
+    Check(check);
+}
+
+void TDataUpdater::Check(const TCheck& check)
+{
+    std::string& label = this->*check.Label;
+    label = check.Checking;
+    Label1 = kConnecting;
+    Repaint();
+    Pause(200);
+
+    IdHTTP.Host = UpdateHost;
+    const std::string body = IdHTTP.GetText("update-whois.php?date=" + this->*check.Stamp + "&name=" + check.Name);
+    std::string newStamp;
+    switch (IdHTTP.StatusCode) {
+    case 201:
+        label = check.Current;
+        Label1.clear();
+        Repaint();
+        break;
+    case 202:
+        // A body that is no data file would make the next opening refuse: keep the old one.
+        if (!StampOfText(body, newStamp)) {
+            label = kInvalidReply;
+            break;
+        }
+        label = check.Updating;
+        Label1.clear();
+        Repaint();
+        Pause(500);
+        (this->*check.Save)(body);
+        label = check.Updated;
+        Label1.clear();
+        break;
+    default:
+        label = kInvalidReply;
+        break;
+    }
+}
+
+void TDataUpdater::SaveDnsData(const std::string& body) { ReplaceFileAtomically(DataDir + "dns.dat", DataFileBytes(body)); }
+
+void TDataUpdater::SaveWhoisData(const std::string& body)
+{
+    ReplaceFileAtomically(DataDir + "whois.dat", DataFileBytes(body));
+}
+
+void TDataUpdater::Repaint()
+{
+    if (OnRepaint) OnRepaint();
+}
+
+void TDataUpdater::Pause(int milliseconds)
+{
+    if (OnPause)
+        OnPause(milliseconds);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include "net/http/id_http.h"
+
+#include <functional>
+#include <string>
+
+// What the "Mise à jour" dialog does, apart from its widgets: reads the stamps of the two
+// data files, asks the update server about each, and writes the copies it sends. Label
+// texts are Windows-1252 bytes; the dialog shows them at each OnRepaint and at the end.
+class TDataUpdater {
+public:
+    // dataDir ends with "/"; host is the update server's name (port 80 unless the
+    // client's DefaultPort says otherwise).
+    TDataUpdater(std::string dataDir, std::string host);
+
+    TIdHTTP IdHTTP;
+    std::string DataDir;
+    std::string UpdateHost;
+    std::string DnsStamp;
+    std::string WhoisStamp;
+    bool DataCorrupt = false;
+
+    std::string LabelDNS;
+    std::string LabelWhois;
+    std::string Label1;
+
+    // "Repaint now": the labels' texts must reach the screen before the next blocking step.
+    std::function<void()> OnRepaint;
+    // The pauses of the checks (200 and 500 ms); a plain sleep unless replaced.
+    std::function<void(int milliseconds)> OnPause;
+
+    // whois.dat first, then dns.dat; an unusable file sets DataCorrupt and stops. A file
+    // that cannot be read raises EFOpenError, leaving the stamps not yet read empty.
+    void ReadStamps();
+
+    // Both checks, DNS first, each one's errors dropped, the records reset around them.
+    void RunChecks();
+    void CheckDnsData();
+    void CheckWhoisData();
+    void SaveDnsData(const std::string& body);
+    void SaveWhoisData(const std::string& body);
+
+private:
+    struct TCheck;
+    void Check(const TCheck& check);
+    void Repaint();
+    void Pause(int milliseconds);
+};
+
+// How long the dialog waits for the server: a connect, or a silence within a reply.
+constexpr int32_t UpdateServerTimeout = 30000;
