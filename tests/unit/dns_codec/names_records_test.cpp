@@ -2,7 +2,7 @@
 #include "net/dns/id_dns_message.h"
 #include "net/dns/id_dns_reader.h"
 #include "net/dns/id_dns_resolver_error.h"
-#include "wire.h"
+#include "tests/fixtures/dns_wire.h"
 
 #include <gtest/gtest.h>
 

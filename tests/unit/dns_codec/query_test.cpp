@@ -1,7 +1,7 @@
 // Building queries: the header bits, the question names and the refused types.
 #include "net/dns/id_dns_message.h"
 #include "net/dns/id_dns_resolver_error.h"
-#include "wire.h"
+#include "tests/fixtures/dns_wire.h"
 
 #include <gtest/gtest.h>
 

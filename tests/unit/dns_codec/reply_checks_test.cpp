@@ -2,7 +2,7 @@
 // further, where it no longer does (the next check may then fire instead).
 #include "net/dns/id_dns_message.h"
 #include "net/dns/id_dns_resolver_error.h"
-#include "wire.h"
+#include "tests/fixtures/dns_wire.h"
 
 #include <gtest/gtest.h>
 

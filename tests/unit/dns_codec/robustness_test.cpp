@@ -4,7 +4,7 @@
 #include "net/dns/id_dns_reader.h"
 #include "net/dns/id_dns_reply_decoder.h"
 #include "net/dns/id_dns_resolver_error.h"
-#include "wire.h"
+#include "tests/fixtures/dns_wire.h"
 
 #include <gtest/gtest.h>
 

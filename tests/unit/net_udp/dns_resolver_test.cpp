@@ -1,0 +1,180 @@
+// The resolver against a loopback peer: one datagram out, one in, and how failures of
+// the exchange and of the decoding leave Resolve.
+#include "net/dns/id_dns_resolver.h"
+#include "net/dns/id_dns_resolver_error.h"
+#include "net/socket/id_exceptions.h"
+#include "tests/fixtures/dns_wire.h"
+#include "udp_peer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+
+uint16_t IdOf(const std::string& packet) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(packet[0]) << 8 | static_cast<uint8_t>(packet[1]));
+}
+
+// A reply to `query`: its ID and question, then one A record for the question's name.
+std::string AnswerTo(const std::string& query, uint16_t flags = 0x8180) {
+    return Wire()
+        .U16(IdOf(query)).U16(flags).U16(1).U16(1).U16(0).U16(0)
+        .Raw(query.substr(12))
+        .Pointer(12).RecordHead(1, 3600, 4).Bytes({192, 0, 2, 7});
+}
+
+void AskForAll(TIdDNSResolver& resolver, int port, const std::string& name) {
+    resolver.ClearResults();
+    resolver.Host = "127.0.0.1";
+    resolver.Port = port;
+    resolver.Questions.Clear();
+    resolver.DNSHeader.SetQR(false);
+    resolver.DNSHeader.SetOpcode(0);
+    resolver.DNSHeader.SetRD(true);
+    resolver.DNSHeader.QDCount = 1;
+    TQuestionItem& q = resolver.Questions.Add();
+    q.QName = name;
+    q.QType = 255;
+    q.QClass = 1;
+}
+
+std::string ResolveError(TIdDNSResolver& resolver) {
+    try {
+        resolver.Resolve();
+        return "";
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+}
+
+TEST(DnsResolver, Defaults) {
+    TIdDNSResolver resolver;
+    EXPECT_EQ(resolver.Port, 53);
+    EXPECT_EQ(resolver.ReceiveTimeout, 4000);
+    EXPECT_EQ(resolver.BufferSize, 8192);
+    EXPECT_EQ(resolver.SocketHandle, nullptr);
+}
+
+TEST(DnsResolver, OneExchange) {
+    UdpPeer peer;
+    std::string seen;
+    peer.Serve([&](const std::string& query, std::string& reply) {
+        seen = query;
+        reply = AnswerTo(query);
+        return true;
+    });
+    TIdDNSResolver resolver;
+    AskForAll(resolver, peer.Port(), "example.org");
+    resolver.Resolve();
+    EXPECT_EQ(peer.Received(), 1);
+    EXPECT_EQ(seen, resolver.QueryPacket);
+    EXPECT_EQ(resolver.QueryLength, 29);
+    EXPECT_EQ(resolver.ReplyPacket, AnswerTo(seen));
+    EXPECT_EQ(resolver.ReplyLength, static_cast<int32_t>(resolver.ReplyPacket.size()));
+    ASSERT_EQ(resolver.Questions.Count(), 1);
+    EXPECT_EQ(resolver.Questions[0].QName, "example.org");
+    ASSERT_EQ(resolver.Answers.Count(), 1);
+    EXPECT_EQ(resolver.Answers[0].OwnerName, "example.org");
+    EXPECT_EQ(resolver.Answers[0].RData.HostAddress, "192.0.2.7");
+    EXPECT_EQ(resolver.DNSHeader.Flags, 0x8180);
+
+    // The window's set-up: opened at the end of loading, before any query.
+    TIdDNSResolver loaded;
+    loaded.BeginLoading();
+    loaded.SetActive(true);
+    loaded.Loaded();
+    ASSERT_NE(loaded.SocketHandle, nullptr);
+    const int32_t id = loaded.SocketHandle->SocketId;
+    AskForAll(loaded, peer.Port(), "example.org");
+    loaded.Resolve();
+    EXPECT_EQ(loaded.SocketHandle->SocketId, id);
+    EXPECT_EQ(loaded.Answers.Count(), 1);
+}
+
+TEST(DnsResolver, FailingReplies) {
+    UdpPeer peer;
+    std::string mode;
+    peer.Serve([&](const std::string& query, std::string& reply) {
+        if (mode == "other id") {
+            reply = AnswerTo(query);
+            reply[0] = static_cast<char>(reply[0] ^ 0x01);
+        } else if (mode == "name error") {
+            reply = AnswerTo(query, 0x8183).substr(0, 6);
+        } else if (mode == "cut") {
+            reply = AnswerTo(query);
+            reply.resize(reply.size() - 3);
+        }
+        return true;
+    });
+    TIdDNSResolver resolver;
+    for (const char* m : {"other id", "name error", "cut"}) {
+        mode = m;
+        AskForAll(resolver, peer.Port(), "example.org");
+        const std::string error = ResolveError(resolver);
+        if (mode == "other id") {
+            EXPECT_EQ(error, "Invalid Header Id " + std::to_string(IdOf(resolver.QueryPacket)));
+        } else if (mode == "name error") {
+            EXPECT_EQ(error, "DNS Server Reports Query Name Error");
+        } else {
+            EXPECT_EQ(error, "Invalid Packet Size 23");
+            EXPECT_EQ(resolver.Answers.Count(), 1);  // the record stays, its head read
+        }
+    }
+}
+
+TEST(DnsResolver, DecodingRunsAfterAFailedExchange) {
+    UdpPeer peer;
+    peer.Serve([&](const std::string&, std::string& reply) {
+        reply.assign(9000, 'x');  // longer than the receive buffer
+        return true;
+    });
+    TIdDNSResolver resolver;
+    AskForAll(resolver, peer.Port(), "example.org");
+    // The receive fails with 10040; decoding the (empty) reply raises, and wins.
+    EXPECT_EQ(ResolveError(resolver), "Received Packet is too small. Less than 4 bytes 28");
+    EXPECT_EQ(resolver.ReplyPacket, "");
+
+    // A query without question fails to build; decoding still runs and its failure wins.
+    resolver.ClearResults();
+    EXPECT_EQ(ResolveError(resolver), "Received Packet is too small. Less than 4 bytes 28");
+    AskForAll(resolver, peer.Port(), "x");
+    resolver.Questions[0].QType = 3;
+    EXPECT_EQ(ResolveError(resolver), "Received Packet is too small. Less than 4 bytes 28");
+}
+
+// Fails every send, after planting a reply that matches the query just built.
+class ResolverWithBrokenSocket : public TIdDNSResolver {
+public:
+    TIdSocketHandle& EnsureSocket() override {
+        ReplyPacket = Wire().Header(DNSHeader.ID, 0x8180, 0, 0, 0, 0).Fill(QueryLength);
+        throw EIdSocketError(10050, "Socket Error # 10050\r\nNetwork is down.");
+    }
+};
+
+TEST(DnsResolver, ExchangeFailureGoesOnWhenTheReplyDecodes) {
+    ResolverWithBrokenSocket resolver;
+    AskForAll(resolver, 9, "example.org");
+    try {
+        resolver.Resolve();
+        ADD_FAILURE() << "the send failure was lost";
+    } catch (const EIdSocketError& e) {
+        EXPECT_EQ(e.ErrorCode, 10050);
+    }
+    EXPECT_EQ(resolver.ReplyLength, 12 + resolver.QueryLength);
+}
+
+TEST(DnsResolver, TimeOutIsATooSmallReply) {
+    UdpPeer peer;  // never answers
+    TIdDNSResolver resolver;
+    AskForAll(resolver, peer.Port(), "example.org");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ResolveError(resolver), "Received Packet is too small. Less than 4 bytes 28");
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(waited, 3900);
+    EXPECT_LT(waited, 10000);
+    EXPECT_EQ(resolver.ReplyPacket, "");
+}
+
+}  // namespace
