@@ -6,13 +6,7 @@
 #include "runtime/integer.h"
 #include "runtime/text.h"
 
-#include <algorithm>
-
 namespace {
-
-// Bounds how much a declared length may grow the stream before the bytes are there, so a
-// huge Content-Length or chunk size costs memory only as its bytes actually arrive.
-constexpr int32_t kMaxReadPiece = 1 << 20;
 
 // The reply as the connection delivers it.
 class TConnectionSource : public TIdHTTPReplySource {
@@ -22,17 +16,20 @@ public:
     std::string ReadLine() override
     {
         std::string line = FConnection.ReadLine("", WaitForever);
-        if (FConnection.LineTimedOut) throw EIdReadTimeout();
+        if (FConnection.LineTimedOut) {
+            // No line: the server closed in the middle of one (an empty line here would
+            // pass for the end of the header), or the wait ran out.
+            FConnection.EnsureOpen(true, true);
+            throw EIdReadTimeout();
+        }
         return line;
     }
 
+    // The connection grows the stream only as the bytes arrive, so a huge declared
+    // length costs nothing until it is really sent.
     void ReadBytes(TIdStream& stream, int32_t count) override
     {
-        for (int32_t remaining = count; remaining > 0;) {
-            const int32_t piece = std::min(remaining, kMaxReadPiece);
-            FConnection.ReadToStream(stream, piece, false);
-            remaining -= piece;
-        }
+        if (count > 0) FConnection.ReadToStream(stream, count, false);
     }
 
     void ReadUntilClosed(TIdStream& stream) override { FConnection.ReadToStream(stream, -1, true); }

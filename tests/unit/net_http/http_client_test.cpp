@@ -1,0 +1,344 @@
+#include "net/http/id_http.h"
+#include "net/socket/id_exceptions.h"
+#include "runtime/exception.h"
+#include "tests/fixtures/loopback_server.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+using fixtures::LoopbackServer;
+using fixtures::Script;
+
+namespace {
+
+const std::string kHost = "127.0.0.1";
+
+// The exact bytes of a GET with a reset request record.
+std::string RequestFor(const std::string& target, const std::string& host = kHost)
+{
+    return "GET " + target + " HTTP/1.1\r\nHost: " + host +
+           "\r\nAccept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; Norvane Library)\r\n\r\n";
+}
+
+// A client pointed at a test server through relative URLs, as the update dialog uses it.
+void Aim(TIdHTTP& http, const LoopbackServer& server)
+{
+    http.Host = kHost;
+    http.DefaultPort = server.Port();
+    http.ReadTimeout = 5000;
+}
+
+template <typename Fn>
+long long MillisecondsOf(Fn&& fn)
+{
+    const auto start = std::chrono::steady_clock::now();
+    fn();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(HttpClient, UpdateRequestIsWrittenExactlyAndRelativeUrlsUsePort80)
+{
+    const std::string url = "update-whois.php?date=20261208&name=dns";
+    const std::string request = RequestFor("/" + url);
+    LoopbackServer server(Script().ExpectBytes(request.size()).Send("HTTP/1.1 201 Created\r\nContent-Length: 0\r\n\r\n"));
+    TIdHTTP http;
+    EXPECT_EQ(http.Port, 80);
+    Aim(http, server);
+    EXPECT_EQ(http.GetText(url), "");
+    EXPECT_EQ(http.StatusCode, 201);
+    EXPECT_EQ(http.ReplyLine, "201 Created");
+    EXPECT_EQ(http.RequestHost, kHost);
+    EXPECT_EQ(server.Received(0), request);
+
+    TIdHTTP plain;
+    plain.Host = "update.norvane.example";
+    plain.SelectEndpoint("", "", -1);
+    EXPECT_EQ(plain.Port, 80);
+    EXPECT_EQ(plain.RequestHost, "update.norvane.example");
+    plain.SelectEndpoint("http", "other.example", 8080);
+    EXPECT_EQ(plain.Port, 8080);
+    EXPECT_EQ(plain.Host, "other.example");
+}
+
+TEST(HttpClient, FragmentIsNeverSent)
+{
+    const std::string request = RequestFor("/a/b.php?x=1");
+    LoopbackServer server(Script().ExpectBytes(request.size()).Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
+    TIdHTTP http;
+    Aim(http, server);
+    EXPECT_EQ(http.GetText("a/b.php?x=1#top"), "ok");
+    EXPECT_EQ(server.Received(0), request);
+}
+
+// Both replies over one connection: the server sees the two requests on connection 0.
+struct KeptCase {
+    const char* name;
+    std::string firstReply;
+    std::string firstBody;
+};
+
+TEST(HttpClient, ReplyWithALengthKeepsTheConnectionForTheNextRequest)
+{
+    const KeptCase cases[] = {
+        {"201 with an empty body", "HTTP/1.1 201 Created\r\nContent-Length: 0\r\n\r\n", ""},
+        {"202 with 12 bytes", "HTTP/1.1 202 Accepted\r\nContent-Length: 12\r\n\r\n#2026\r\nab=cd", "#2026\r\nab=cd"},
+        {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n", "hello"},
+        {"chunk extension", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;ext=1\r\n\r\n", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string first = RequestFor("/first"), second = RequestFor("/second");
+        LoopbackServer server(Script()
+                                  .ExpectBytes(first.size())
+                                  .Send(c.firstReply)
+                                  .ExpectBytes(second.size())
+                                  .Send("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nnext"));
+        TIdHTTP http;
+        Aim(http, server);
+        std::string body;
+        // The server keeps the connection open: reading until it closes would wait here.
+        EXPECT_LT(MillisecondsOf([&] { body = http.GetText("first"); }), 2000) << c.name;
+        EXPECT_EQ(body, c.firstBody) << c.name;
+        EXPECT_TRUE(http.IsConnected()) << c.name;
+        EXPECT_EQ(http.GetText("second"), "next") << c.name;
+        EXPECT_EQ(server.ConnectionCount(), 1u) << c.name;
+        EXPECT_EQ(server.Received(0), first + second) << c.name;
+    }
+}
+
+TEST(HttpClient, ReplyWithoutAUsableLengthIsReadUntilTheServerCloses)
+{
+    const struct { const char* name; std::string header; } cases[] = {
+        {"no length", "HTTP/1.1 201 Created\r\n\r\n"},
+        {"length not a number", "HTTP/1.1 200 OK\r\nContent-Length: twelve\r\n\r\n"},
+        {"negative length", "HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        LoopbackServer server(
+            Script().ExpectLine().SendSegments({c.header, "part one, ", "part two"}, 30).Close());
+        TIdHTTP http;
+        Aim(http, server);
+        EXPECT_EQ(http.GetText("x"), "part one, part two") << c.name;
+        EXPECT_FALSE(http.IsConnected()) << c.name;
+    }
+}
+
+TEST(HttpClient, ConnectionIsClosedFor10RepliesAndForConnectionClose)
+{
+    const struct { const char* name; std::string reply; bool kept; } cases[] = {
+        {"1.0 reply", "HTTP/1.0 200 OK\r\nConnection: keep-alive\r\nContent-Length: 2\r\n\r\nok", false},
+        {"Connection: Close", "HTTP/1.1 200 OK\r\nConnection:  Close \r\nContent-Length: 2\r\n\r\nok", false},
+        {"Connection: keep-alive", "HTTP/1.1 200 OK\r\nConnection: keep-alive\r\nContent-Length: 2\r\n\r\nok", true},
+    };
+    for (const auto& c : cases) {
+        // The server would answer on the same connection; a closed one must lead to a new one.
+        LoopbackServer server(Script().ExpectLine().Send(c.reply).ExpectLine().Send(c.reply));
+        TIdHTTP http;
+        Aim(http, server);
+        EXPECT_EQ(http.GetText("a"), "ok") << c.name;
+        EXPECT_EQ(http.IsConnected(), c.kept) << c.name;
+        EXPECT_EQ(http.GetText("b"), "ok") << c.name;
+        EXPECT_EQ(server.ConnectionCount(), c.kept ? 1u : 2u) << c.name;
+    }
+
+    LoopbackServer server(Script().ExpectLine().Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
+    TIdHTTP http;
+    Aim(http, server);
+    http.ProtocolVersion = pv1_0;
+    EXPECT_EQ(http.GetText("v"), "ok");
+    EXPECT_EQ(server.Received(0).substr(0, 15), "GET /v HTTP/1.0");
+    EXPECT_FALSE(http.IsConnected());
+}
+
+// A failing reply: the message and code of the error, the connection still usable.
+struct RefusedCase {
+    const char* name;
+    std::string reply;
+    const char* message;
+    int32_t code;
+};
+
+TEST(HttpClient, StatusOutsideSuccessAndUnfollowedRedirectsRaise)
+{
+    const RefusedCase cases[] = {
+        {"404", "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot here!", "404 Not Found", 404},
+        {"302 with defaults", "HTTP/1.1 302 Found\r\nLocation: /x\r\nContent-Length: 0\r\n\r\n", "302 Found", 302},
+        {"200 with a Location", "HTTP/1.1 200 OK\r\nLocation: /x\r\nContent-Length: 2\r\n\r\nok", "200 OK", 200},
+        {"201 with a Location", "HTTP/1.1 201 Created\r\nLocation: /x\r\nContent-Length: 0\r\n\r\n", "201 Created", 201},
+        {"interim reply", "HTTP/1.1 100 Continue\r\nContent-Length: 0\r\n\r\n", "100 Continue", 100},
+    };
+    for (const auto& c : cases) {
+        LoopbackServer server(Script()
+                                  .ExpectLine()
+                                  .Send(c.reply)
+                                  .ExpectLine()
+                                  .Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nafter"));
+        TIdHTTP http;
+        Aim(http, server);
+        try {
+            http.GetText("first");
+            ADD_FAILURE() << c.name;
+        } catch (const EIdProtocolReplyError& e) {
+            EXPECT_STREQ(e.what(), c.message) << c.name;
+            EXPECT_EQ(e.ReplyCode, c.code) << c.name;
+        }
+        EXPECT_EQ(http.RedirectDepth, 0) << c.name;
+        EXPECT_EQ(http.StatusCode, c.code) << c.name;
+        // The body was read: the same connection carries the next request.
+        EXPECT_EQ(http.GetText("second"), "after") << c.name;
+        EXPECT_EQ(server.ConnectionCount(), 1u) << c.name;
+    }
+}
+
+std::string Redirect(int index, const std::string& body)
+{
+    return "HTTP/1.1 302 Found\r\nLocation: /r" + std::to_string(index + 1) + "\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+TEST(HttpClient, RedirectsAreFollowedUpToTheBoundAndTheLastOneReturned)
+{
+    Script script;
+    std::string expected;
+    for (int i = 1; i <= 15; ++i) {
+        const std::string request = RequestFor(i == 1 ? "/start" : "/r" + std::to_string(i));
+        expected += request;
+        script.ExpectBytes(request.size()).Send(Redirect(i, i == 15 ? "last" : "body number " + std::to_string(i)));
+    }
+    LoopbackServer server(script);
+    TIdHTTP http;
+    Aim(http, server);
+    http.HandleRedirects = true;
+    EXPECT_EQ(http.GetText("start"), "last");
+    EXPECT_EQ(http.StatusCode, 302);
+    EXPECT_EQ(http.Reply.Location, "/r16");
+    EXPECT_EQ(http.RedirectDepth, 0);
+    EXPECT_EQ(server.Received(0), expected);
+}
+
+TEST(HttpClient, RedirectHandlerSeesTheDepthAndMayRewriteOrRefuse)
+{
+    const std::string first = RequestFor("/start"), second = RequestFor("/rewritten");
+    LoopbackServer server(Script()
+                              .ExpectBytes(first.size())
+                              .Send(Redirect(1, "moved"))
+                              .ExpectBytes(second.size())
+                              .Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")
+                              .ExpectBytes(first.size())
+                              .Send(Redirect(1, "")));
+    TIdHTTP http;
+    Aim(http, server);
+    http.HandleRedirects = true;
+    std::vector<std::pair<std::string, int32_t>> seen;
+    http.OnRedirect = [&seen](TIdHTTP&, std::string& dest, int32_t depth, bool& handled) {
+        seen.emplace_back(dest, depth);
+        dest = "/rewritten";
+        handled = seen.size() == 1;
+    };
+    // A shorter final body must not keep the tail of the longer redirect body.
+    EXPECT_EQ(http.GetText("start"), "ok");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], std::make_pair(std::string("/r2"), 1));
+    EXPECT_EQ(server.Received(0), first + second);
+
+    // Refused while redirects are followed: the redirect itself is the answer.
+    EXPECT_EQ(http.GetText("start"), "");
+    EXPECT_EQ(http.StatusCode, 302);
+    EXPECT_EQ(http.RedirectDepth, 0);
+}
+
+TEST(HttpClient, UnfollowedRedirectAcceptedByTheHandlerKeepsItsRewrittenTarget)
+{
+    LoopbackServer server(Script().ExpectLine().Send(Redirect(1, "see /r2")));
+    TIdHTTP http;
+    Aim(http, server);
+    http.OnRedirect = [](TIdHTTP&, std::string& dest, int32_t, bool& handled) {
+        dest += "?checked";
+        handled = true;
+    };
+    EXPECT_EQ(http.GetText("start"), "see /r2");
+    EXPECT_EQ(http.Reply.Location, "/r2?checked");
+    EXPECT_EQ(server.ConnectionCount(), 1u);
+}
+
+TEST(HttpClient, RedirectToAnotherEndpointOpensANewConnection)
+{
+    LoopbackServer target(Script().ExpectLine().Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nthere"));
+    const std::string location = "http://127.0.0.1:" + std::to_string(target.Port()) + "/final#frag";
+    LoopbackServer origin(
+        Script().ExpectLine().Send("HTTP/1.1 301 Moved\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n"));
+    TIdHTTP http;
+    Aim(http, origin);
+    http.HandleRedirects = true;
+    EXPECT_EQ(http.GetText("start"), "there");
+    EXPECT_EQ(http.Port, target.Port());
+    ASSERT_TRUE(target.WaitFinished(0));
+    EXPECT_EQ(target.Received(0), RequestFor("/final"));
+}
+
+TEST(HttpClient, FoldedHeadersAreJoinedAndUnknownOnesKept)
+{
+    LoopbackServer server(Script().ExpectLine().Send(
+        "HTTP/1.1 200 OK\r\nContent-Type: text/plain;\r\n charset=windows-1252\r\nX-Custom: 1\r\n"
+        "Server: loop\r\nContent-Length: 1\r\n\r\nz"));
+    TIdHTTP http;
+    Aim(http, server);
+    EXPECT_EQ(http.GetText("x"), "z");
+    EXPECT_EQ(http.Reply.ContentType, "text/plain; charset=windows-1252");
+    EXPECT_EQ(http.Reply.Server, "loop");
+    ASSERT_EQ(http.Reply.ExtraHeaders.Count(), 1);
+    EXPECT_EQ(http.Reply.ExtraHeaders[0], "X-Custom: 1");
+}
+
+TEST(HttpClient, BrokenRepliesRaiseAndDropTheConnection)
+{
+    const struct { const char* name; Script script; const char* message; } cases[] = {
+        {"closed before the status line", Script().ExpectLine().Close(), "Connection Closed Gracefully."},
+        {"closed inside the header", Script().ExpectLine().Send("HTTP/1.1 200 OK\r\nContent-").Close(),
+         "Connection Closed Gracefully."},
+        {"short body", Script().ExpectLine().Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc").Close(),
+         "Connection Closed Gracefully."},
+        {"status without a code", Script().ExpectLine().Send("HTTP/1.1 OK\r\n\r\n"), "'OK' is not a valid integer value"},
+        {"stalled header", Script().ExpectLine().Send("HTTP/1.1 200 OK\r\n").Stall(), "Read timed out."},
+        {"stalled body", Script().ExpectLine().Send("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nab").Stall(),
+         "Read timed out."},
+        {"stalled close", Script().ExpectLine().Send("HTTP/1.1 200 OK\r\n\r\nab").Stall(), "Read timed out."},
+    };
+    for (const auto& c : cases) {
+        LoopbackServer server(c.script);
+        TIdHTTP http;
+        Aim(http, server);
+        http.ReadTimeout = 300;
+        try {
+            http.GetText("x");
+            ADD_FAILURE() << c.name;
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.what(), c.message) << c.name;
+        }
+        EXPECT_EQ(http.RedirectDepth, 0) << c.name;
+        // Half a reply may still be on its way: that connection is not reused.
+        EXPECT_FALSE(http.IsConnected()) << c.name;
+    }
+}
+
+TEST(HttpClient, RefusedConnectionPassesTheSocketError)
+{
+    int32_t port = 0;
+    {
+        LoopbackServer gone(Script().Close());
+        port = gone.Port();
+    }
+    TIdHTTP http;
+    http.Host = kHost;
+    http.DefaultPort = port;
+    try {
+        http.GetText("x");
+        ADD_FAILURE();
+    } catch (const EIdSocketError& e) {
+        EXPECT_EQ(e.ErrorCode, 10061);
+    }
+    EXPECT_EQ(http.RedirectDepth, 0);
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+#include "net/http/id_http_memory_source.h"
+#include "net/http/id_http_reply_reader.h"
+#include "net/socket/id_exceptions.h"
+#include "runtime/exception.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(StatusLine, CodeTextAndVersionAreTakenApart)
+{
+    const struct { const char* line; const char* replyLine; int32_t code; bool reply10; } cases[] = {
+        {"HTTP/1.1 404 Not Found", "404 Not Found", 404, false},
+        {"HTTP/1.0 200 OK", "200 OK", 200, true},
+        {"http/1.0 201", "201", 201, true},
+        {"HTTP/1.1 202 Accepted ", "202 Accepted ", 202, false},
+        {"HTTP/1.01 200 OK", "200 OK", 200, true},  // characters 6 to 8 decide
+    };
+    for (const auto& c : cases) {
+        const TIdHTTPStatus status = ParseStatusLine(c.line);
+        EXPECT_EQ(status.ReplyLine, c.replyLine) << c.line;
+        EXPECT_EQ(status.StatusCode, c.code) << c.line;
+        EXPECT_EQ(status.Reply10, c.reply10) << c.line;
+    }
+    const struct { const char* line; const char* message; } bad[] = {
+        {"HTTP/1.1 OK", "'OK' is not a valid integer value"},
+        {"HTTP/1.1", "'' is not a valid integer value"},
+        {"", "'' is not a valid integer value"},
+        {"HTTP/1.1  200 OK", "'' is not a valid integer value"},
+    };
+    for (const auto& c : bad) {
+        try {
+            ParseStatusLine(c.line);
+            ADD_FAILURE() << c.line;
+        } catch (const EConvertError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+}
+
+TEST(ChunkSizeLine, IsHexadecimalAndZeroWhenNotANumber)
+{
+    const struct { const char* line; int32_t size; } cases[] = {
+        {"5", 5}, {"1a", 26}, {"FF", 255}, {"10 ", 16}, {"10 ignored", 16}, {"0", 0},
+        {"5;ext=1", 0}, {"", 0}, {"zz", 0}, {"-5", 0}, {"7fffffff", 0x7fffffff}, {"80000000", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ChunkSize(c.line), c.size) << c.line;
+}
+
+struct BodyCase {
+    const char* name;
+    const char* header;  // header lines, "\r\n" separated
+    std::string wire;    // what follows the header on the connection
+    std::string body;    // what lands in the stream
+    size_t left;         // bytes left unread for the next reply
+};
+
+TEST(ReplyBody, TheThreeWaysOfFindingTheEnd)
+{
+    const BodyCase cases[] = {
+        {"length", "Content-Length: 12", "hello world!NEXT", "hello world!", 4},
+        {"zero length means empty", "Content-Length: 0", "NEXT", "", 4},
+        {"no length reads to the close", "", "all of it", "all of it", 0},
+        {"bad length reads to the close", "Content-Length: x", "all", "all", 0},
+        {"negative length reads to the close", "Content-Length: -4", "abcdef", "abcdef", 0},
+        {"chunked", "Transfer-Encoding: chunked", "5\r\nhello\r\n0\r\n\r\nNEXT", "hello", 4},
+        {"chunks joined", "Transfer-Encoding: chunked", "3\r\nabc\r\nA\r\n0123456789\r\n0\r\n\r\n", "abc0123456789", 0},
+        {"chunk extension ends the body", "Transfer-Encoding: chunked", "5;ext\r\n\r\nhello\r\n", "", 7},
+        {"trailers are consumed", "Transfer-Encoding: chunked", "1\r\nx\r\n0\r\nT: 1\r\n\r\nN", "x", 1},
+        {"chunked is case-sensitive", "Transfer-Encoding: Chunked", "5\r\nhello", "5\r\nhello", 0},
+        {"length wins over chunks", "Transfer-Encoding: chunked\r\nContent-Length: 3", "abcdef", "abc", 3},
+        {"chunks win over a zero length", "Content-Length: 0\r\nTransfer-Encoding: chunked", "1\r\nz\r\n0\r\n\r\n", "z", 0},
+    };
+    for (const auto& c : cases) {
+        TIdHeaderList lines;
+        std::string header = c.header;
+        for (size_t at = 0; !header.empty();) {
+            at = header.find("\r\n");
+            lines.Add(header.substr(0, at));
+            header = at == std::string::npos ? "" : header.substr(at + 2);
+        }
+        TIdHeaderInfo reply;
+        reply.ProcessReplyHeaders(lines);
+        TIdHTTPMemorySource source(c.wire);
+        TIdMemoryStream stream;
+        bool chunked = false;
+        ReadReplyBody(source, reply, stream, [&chunked] { chunked = true; });
+        EXPECT_EQ(stream.Bytes(), c.body) << c.name;
+        EXPECT_EQ(source.Remaining(), c.left) << c.name;
+        EXPECT_EQ(chunked, std::string(c.header).find("chunked") != std::string::npos &&
+                               std::string(c.header).find("Content-Length: 3") == std::string::npos)
+            << c.name;
+    }
+}
+
+TEST(ReplyBody, EarlyEndsRaiseClosedGracefully)
+{
+    const struct { const char* header; const char* wire; } cases[] = {
+        {"Content-Length: 10", "short"},
+        {"Transfer-Encoding: chunked", "5\r\nhel"},
+        {"Transfer-Encoding: chunked", "5\r\nhello"},
+        {"Transfer-Encoding: chunked", "5\r\nhello\r\n"},
+    };
+    for (const auto& c : cases) {
+        TIdHeaderList lines;
+        lines.Add(c.header);
+        TIdHeaderInfo reply;
+        reply.ProcessReplyHeaders(lines);
+        TIdHTTPMemorySource source(c.wire);
+        TIdMemoryStream stream;
+        EXPECT_THROW(ReadReplyBody(source, reply, stream), EIdConnClosedGracefully) << c.wire;
+    }
+}
+
+TEST(ReplyBody, ABodyReadOverALongerOneCutsItsTail)
+{
+    TIdMemoryStream stream(std::string("a much longer earlier body"));
+    stream.SetPosition(0);
+    TIdHeaderInfo reply;
+    reply.HasContentLength = true;
+    TIdHTTPMemorySource source("");
+    ReadReplyBody(source, reply, stream);
+    EXPECT_EQ(stream.Bytes(), "");
+}
+
+TEST(ReplyHeader, LinesUpToTheEmptyLineContinuationsKept)
+{
+    TIdHTTPMemorySource source("A: 1\r\n folded\nB: 2\r\n\r\nbody");
+    TIdHeaderList lines;
+    lines.Add("stale");
+    ReadReplyHeader(source, lines);
+    ASSERT_EQ(lines.Count(), 3);
+    EXPECT_EQ(lines[1], " folded");
+    EXPECT_EQ(lines.ValueOf("a"), "1 folded");
+    EXPECT_EQ(source.Remaining(), 4u);
+
+    TIdHTTPMemorySource cut("A: 1\r\n");
+    EXPECT_THROW(ReadReplyHeader(cut, lines), EIdConnClosedGracefully);
+}
+
+}  // namespace
