@@ -119,3 +119,21 @@ void TLookupDriver::FinishWithWhois(TCursor saved, const std::string& host, cons
     FWindow.SetScreenCursor(saved);
     SetStage(FWindow, 0);
 }
+
+void TLookupDriver::SpeedButton3Click()
+{
+    SetStage(FWindow, 0);
+    const TCursor saved = FWindow.ScreenCursor();
+    FWindow.SetScreenCursor(TCursor::crHourGlass);
+    FWindow.ClearMemo();
+    std::string reply;
+    try {
+        reply = FWindow.QueryWhoisByHand();
+    } catch (const std::exception& failure) {
+        FWindow.SetScreenCursor(saved);
+        FWindow.ShowError(failure.what());
+        return;
+    }
+    FWindow.SetMemoText(reply);
+    FWindow.SetScreenCursor(saved);
+}

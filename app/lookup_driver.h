@@ -54,6 +54,8 @@ public:
     // Returns the text for the whois page; a failure is an exception carrying its message.
     virtual std::string QueryWhois(const std::string& host, const std::string& queryTemplate, int port,
                                    const std::string& name) = 0;
+    // The query typed by hand: the "Serveur Whois" field's server, the name field's name.
+    virtual std::string QueryWhoisByHand() = 0;
 };
 
 // Runs a lookup: validates the typed name, then the whois and DNS steps that the two
@@ -68,6 +70,10 @@ public:
     void RunWhoisAndDns(const std::string& host, const std::string& queryTemplate, int port);
     void RunDns();
     void RunWhois(const std::string& host, const std::string& queryTemplate, int port);
+
+    // The "Lancer" button of the whois page and Enter in its server field: no validation,
+    // the tree untouched.
+    void SpeedButton3Click();
 
 private:
     // Runs one DNS step inside the tree's update bracket, closed also when the step raises.

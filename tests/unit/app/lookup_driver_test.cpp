@@ -22,6 +22,7 @@ public:
     std::function<void()> HostStep = [] {};
     std::function<void()> DnsStep = [] {};
     std::function<std::string()> WhoisStep = [] { return std::string("REPLY"); };
+    std::function<std::string()> ByHandStep = [] { return std::string("BY HAND"); };
     Log Calls;
 
     std::string NameText() const override { return Name; }
@@ -57,6 +58,11 @@ public:
     {
         Calls.push_back("whois " + host + " [" + queryTemplate + "] " + std::to_string(port) + " " + name);
         return WhoisStep();
+    }
+    std::string QueryWhoisByHand() override
+    {
+        Calls.push_back("whois by hand");
+        return ByHandStep();
     }
 };
 
@@ -208,6 +214,21 @@ TEST_F(LookupDriver, ExceptionFromADnsStepClosesTheBracketAndPropagates)
         EXPECT_EQ(window.Calls, Join({start, c.before})) << c.whois << c.failInHost;
         EXPECT_EQ(window.Cursor, TCursor::crHourGlass);  // left as it was
     }
+}
+
+TEST_F(LookupDriver, WhoisByHandSkipsValidationAndKeepsTheTree)
+{
+    FWindow.Name = "";  // not validated
+    TLookupDriver driver(FWindow, FServers);
+    driver.SpeedButton3Click();
+    EXPECT_EQ(FWindow.Calls, Join({Stage("", 0), {"cursor hourglass", "clear memo", "whois by hand", "memo BY HAND",
+                                                  "cursor default"}}));
+
+    FWindow.Calls.clear();
+    FWindow.ByHandStep = []() -> std::string { throw Exception("Read timed out."); };
+    driver.SpeedButton3Click();
+    EXPECT_EQ(FWindow.Calls, Join({Stage("", 0), {"cursor hourglass", "clear memo", "whois by hand",
+                                                  "cursor default", "error Read timed out."}}));
 }
 
 // A status bar that keeps what it shows.

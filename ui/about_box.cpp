@@ -1,0 +1,28 @@
+#include "ui/about_box.h"
+
+#include "ui/colors.h"
+#include "ui/desktop.h"
+#include "ui/images.h"
+#include "ui_about_box.h"
+
+TFAbout::TFAbout(TDesktop& desktop, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::TFAbout>()),
+      FDesktop(desktop)
+{
+    SubstituteFormFont();
+    ui->setupUi(this);
+    setFixedSize(392, 241);
+    ApplyFormColors(this);
+    ui->Image1->setPixmap(RenderSvg(Images::About, QSize(392, 200)));
+    connect(ui->Label2, &TLinkLabel::Click, this, &TFAbout::Label2Click);
+    connect(ui->Label3, &TLinkLabel::Click, this, &TFAbout::Label3Click);
+    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TFAbout::~TFAbout() = default;
+
+void TFAbout::Label2Click() { FDesktop.ShellOpen(this, ui->Label2->text()); }
+
+void TFAbout::Label3Click() { FDesktop.ShellOpen(this, QStringLiteral("mailto:") + QLatin1String(ContactAddress)); }

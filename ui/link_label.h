@@ -1,0 +1,16 @@
+#pragma once
+#include <QLabel>
+
+// A label that reports a click of the left button.
+class TLinkLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+
+signals:
+    void Click();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};

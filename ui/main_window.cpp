@@ -1,0 +1,248 @@
+#include "ui/main_window.h"
+
+#include "app/whois_query.h"
+#include "net/whois/id_whois.h"
+#include "runtime/files.h"
+#include "ui/about_box.h"
+#include "ui/ansi.h"
+#include "ui/application.h"
+#include "ui/colors.h"
+#include "ui/desktop.h"
+#include "ui_main_window.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+#include <QScreen>
+#include <QShowEvent>
+#include <QWindow>
+
+namespace {
+
+constexpr QSize OuterSize(696, 480);
+// The platform's path limit, terminator included: a longer help path is refused, not cut.
+constexpr size_t PathLimit = 260;
+
+}  // namespace
+
+bool IsEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
+// What the lookup driver sees of the window.
+class TFMain::TLookupWindow : public ILookupWindow {
+public:
+    explicit TLookupWindow(TFMain& window) : W(window) {}
+
+    std::string NameText() const override { return ToAnsi(W.ui->LEditName->text()); }
+    bool WhoisChecked() const override { return W.ui->CheckWhois->isChecked(); }
+    bool DnsChecked() const override { return W.ui->CheckDNS->isChecked(); }
+    TCursor ScreenCursor() const override { return W.ScreenCursor(); }
+    void SetScreenCursor(TCursor cursor) override { W.SetScreenCursor(cursor); }
+    void SetStageText(const std::string& text) override { W.ui->StatusBar->SetStageText(FromAnsi(text)); }
+    void RepaintStatusBar() override { W.ui->StatusBar->RepaintNow(); }
+    void SetProgressPosition(int position) override { W.ui->StatusBar->SetProgress(position); }
+    void ClearMemo() override { W.SetMemoText({}); }
+    void SetMemoText(const std::string& text) override { W.SetMemoText(text); }
+    void ClearTree() override
+    {
+        W.HostRootNode = nullptr;
+        W.FTreeNodes->Clear();
+    }
+    void BeginTreeUpdate() override { W.FTreeNodes->BeginUpdate(); }
+    void EndTreeUpdate() override { W.FTreeNodes->EndUpdate(); }
+    void ShowError(const std::string& message) override { W.ShowError(message); }
+    // The two branches of the results tree come with the DNS part of the window.
+    void ShowHostInfo(const std::string&) override {}
+    void ShowDnsRecords(const std::string&) override {}
+    std::string QueryWhois(const std::string& host, const std::string& queryTemplate, int port,
+                           const std::string& name) override
+    {
+        return RunCatalogueQuery(*W.IdWhois1, host, queryTemplate, port, name);
+    }
+    std::string QueryWhoisByHand() override
+    {
+        return RunManualQuery(*W.IdWhois1, ToAnsi(W.ui->LabeledEdit1->text()), ToAnsi(W.ui->LEditName->text()));
+    }
+
+private:
+    TFMain& W;
+};
+
+TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
+    : QMainWindow(parent),
+      AppDir(std::move(dataDir)),
+      IdWhois1(std::make_unique<TIdWhois>()),
+      ui(std::make_unique<Ui::TFMain>()),
+      FDesktop(desktop),
+      FImageList(QSize(24, 24), {Images::FolderClosed, Images::FolderOpen, Images::Link}),
+      FLookupWindow(std::make_unique<TLookupWindow>(*this))
+{
+    SubstituteFormFont();
+    ui->setupUi(this);
+    FTreeNodes = std::make_unique<TTreeNodes>(*ui->TreeDNS, FImageList);
+    IdWhois1->ASCIIFilter = true;
+    ApplyFormColors(this);
+    CreateImages();
+    WireEvents();
+    resize(OuterSize);
+    try {
+        FormCreate();
+    } catch (...) {
+        // The window opens all the same, with what could be set up.
+        ShowException(FDesktop, std::current_exception());
+    }
+}
+
+TFMain::~TFMain()
+{
+    // A lookup that ended by an exception may have left the hourglass up.
+    SetScreenCursor(TCursor::crDefault);
+}
+
+void TFMain::CreateImages()
+{
+    ui->ImageTop->setPixmap(RenderSvg(Images::Globe, QSize(47, 49)));
+    ui->SpeedButton2->setIcon(QIcon(RenderSvg(Images::Glyph32, QSize(32, 32))));
+    const QIcon small(RenderSvg(Images::Glyph16, QSize(16, 16)));
+    ui->SpeedButton3->setIcon(small);
+    ui->SpeedButton1->setIcon(small);
+}
+
+void TFMain::WireEvents()
+{
+    connect(ui->SpeedButton2, &QToolButton::clicked, this, &TFMain::Button1Click);
+    connect(ui->LEditName, &TLabeledEdit::KeyUp, this, &TFMain::LEditNameKeyUp);
+    connect(ui->LEditName, &TLabeledEdit::DblClick, this, &TFMain::LEditNameDblClick);
+    connect(ui->SpeedButton3, &QToolButton::clicked, this, &TFMain::SpeedButton3Click);
+    connect(ui->LabeledEdit1, &TLabeledEdit::KeyUp, this, &TFMain::LabeledEdit1KeyUp);
+    connect(ui->LabeledEdit1, &TLabeledEdit::DblClick, this, &TFMain::LabeledEdit1DblClick);
+    ui->PageControl->OnDrawTab = [this](QPainter& canvas, int tabIndex, const QRect& rect, bool active) {
+        PageControlDrawTab(canvas, tabIndex, rect, active);
+    };
+    connect(ui->Gestion1, &QAction::triggered, this, &TFMain::Gestion1Click);
+    connect(ui->Aide1, &QAction::triggered, this, &TFMain::Aide1Click);
+    connect(ui->Aproposde1, &QAction::triggered, this, &TFMain::Aproposde1Click);
+    connect(ui->Quitter1, &QAction::triggered, this, &TFMain::Quitter1Click);
+}
+
+void TFMain::FormCreate()
+{
+    if (AppDir.empty()) AppDir = ExecutableDirectory();
+    WhoisServers.Clear();
+    WhoisServers.LoadFromFile(AppDir + "whois.dat");
+    ui->PageControl->setCurrentWidget(ui->TabWhois);
+}
+
+void TFMain::SetStage(int stage) { ::SetStage(*FLookupWindow, stage); }
+
+void TFMain::ShowError(const std::string& message)
+{
+    if (message.empty()) return;
+    FDesktop.MessageBox(this, QStringLiteral("Erreur"), FromAnsi(message), QMessageBox::Critical);
+}
+
+void TFMain::SetScreenCursor(TCursor cursor)
+{
+    if (cursor == FScreenCursor) return;
+    if (cursor == TCursor::crHourGlass)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    FScreenCursor = cursor;
+}
+
+void TFMain::SetMemoText(const std::string& text)
+{
+    FMemoText = text;
+    // The page keeps CR LF line breaks; the widget wants LF.
+    ui->MemoWhois->setPlainText(FromAnsi(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void TFMain::ReloadWhoisServers() { WhoisServers.LoadFromFile(AppDir + "whois.dat"); }
+
+void TFMain::Button1Click() { TLookupDriver(*FLookupWindow, WhoisServers).Button1Click(); }
+
+void TFMain::LEditNameKeyUp(int key, Qt::KeyboardModifiers)
+{
+    if (IsEnterKey(key)) Button1Click();
+}
+
+void TFMain::LEditNameDblClick() { ui->LEditName->selectAll(); }
+
+void TFMain::SpeedButton3Click() { TLookupDriver(*FLookupWindow, WhoisServers).SpeedButton3Click(); }
+
+void TFMain::LabeledEdit1KeyUp(int key, Qt::KeyboardModifiers)
+{
+    if (IsEnterKey(key)) SpeedButton3Click();
+}
+
+void TFMain::LabeledEdit1DblClick() { ui->LabeledEdit1->selectAll(); }
+
+void TFMain::PageControlDrawTab(QPainter& canvas, int tabIndex, const QRect& rect, bool)
+{
+    // Page-control coordinates, not offsets into rect; the selected tab looks like the others.
+    const int x = tabIndex == 0 ? 10 : 70;
+    const int y = 5;
+    canvas.fillRect(rect, BackgroundColor(ui->PageControl));
+    canvas.setClipRect(rect);
+    canvas.setFont(ui->PageControl->font());
+    canvas.setPen(ui->PageControl->palette().color(QPalette::WindowText));
+    canvas.drawText(QRect(x, y, ui->PageControl->width(), ui->PageControl->height()),
+                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, ui->PageControl->tabText(tabIndex));
+}
+
+void TFMain::RunUpdateDialog() {}
+
+void TFMain::Gestion1Click()
+{
+    try {
+        RunUpdateDialog();
+    } catch (...) {
+        ReloadWhoisServers();
+        throw;
+    }
+    ReloadWhoisServers();
+}
+
+void TFMain::Aide1Click()
+{
+    const std::string path = AppDir + "nvHelp.html";
+    if (path.size() + 1 > PathLimit) return;
+    FDesktop.ShellOpen(this, QFile::decodeName(QByteArray::fromStdString(path)));
+}
+
+void TFMain::Aproposde1Click()
+{
+    TFAbout about(FDesktop, this);
+    FDesktop.RunModal(about);
+}
+
+void TFMain::Quitter1Click() { close(); }
+
+void TFMain::PlaceOnScreen()
+{
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    resize(OuterSize.width() - frame.left() - frame.right(), OuterSize.height() - frame.top() - frame.bottom());
+    if (const QScreen* area = screen()) {
+        const QRect available = area->availableGeometry();
+        move(available.left() + (available.width() - OuterSize.width()) / 2,
+             available.top() + (available.height() - OuterSize.height()) / 2);
+    }
+}
+
+void TFMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (FPlaced) return;
+    FPlaced = true;
+    PlaceOnScreen();
+}
+
+void TFMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // The window manager's frame is known once it has framed the window.
+    if (FPlaced && !FFrameFitted && windowHandle() && !windowHandle()->frameMargins().isNull()) {
+        FFrameFitted = true;
+        PlaceOnScreen();
+    }
+}

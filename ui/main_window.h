@@ -1,0 +1,96 @@
+#pragma once
+#include "app/lookup_driver.h"
+#include "app/whois_catalogue.h"
+#include "ui/images.h"
+#include "ui/tree_nodes.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QPainter;
+class QTreeWidgetItem;
+class TDesktop;
+class TIdWhois;
+namespace Ui {
+class TFMain;
+}
+
+// The main window: a top panel to type a name and start a lookup, the "Whois" and "DNS"
+// pages, the status bar with the stages of a lookup, and the menu.
+class TFMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // dataDir: where whois.dat and the help document are, with a trailing "/"; the
+    // executable's directory when empty.
+    explicit TFMain(TDesktop& desktop, std::string dataDir = {}, QWidget* parent = nullptr);
+    ~TFMain() override;
+
+    // The steps of a lookup, shared with the other parts of the window.
+    void SetStage(int stage);
+    // Says nothing for an empty message; otherwise the "Erreur" box.
+    void ShowError(const std::string& message);
+    TCursor ScreenCursor() const { return FScreenCursor; }
+    void SetScreenCursor(TCursor cursor);
+    // The whois page, as the program's bytes.
+    std::string MemoText() const { return FMemoText; }
+    void SetMemoText(const std::string& text);
+    // Empties the catalogue and reads whois.dat again; raises EFOpenError when it cannot.
+    void ReloadWhoisServers();
+
+    TTreeNodes& TreeNodes() { return *FTreeNodes; }
+    TDesktop& Desktop() const { return FDesktop; }
+
+    std::string AppDir;
+    TWhoisServers WhoisServers;
+    std::string DefaultDnsServer;
+    std::unique_ptr<TIdWhois> IdWhois1;
+    QTreeWidgetItem* HostRootNode = nullptr;
+    int LastMouseX = 0;
+    int LastMouseY = 0;
+
+private slots:
+    void Button1Click();
+    void LEditNameKeyUp(int key, Qt::KeyboardModifiers shift);
+    void LEditNameDblClick();
+    void SpeedButton3Click();
+    void LabeledEdit1KeyUp(int key, Qt::KeyboardModifiers shift);
+    void LabeledEdit1DblClick();
+    void Gestion1Click();
+    void Aide1Click();
+    void Aproposde1Click();
+    void Quitter1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    class TLookupWindow;
+
+    void CreateImages();
+    void WireEvents();
+    void FormCreate();
+    void PageControlDrawTab(QPainter& canvas, int tabIndex, const QRect& rect, bool active);
+    // The database update dialog runs here; the catalogue is reloaded after it whatever
+    // happened in it.
+    void RunUpdateDialog();
+    // Outer size 696 x 480 once the window manager's frame is known, centred on the screen.
+    void PlaceOnScreen();
+
+    std::unique_ptr<Ui::TFMain> ui;
+    TDesktop& FDesktop;
+    TImageList FImageList;
+    std::unique_ptr<TTreeNodes> FTreeNodes;
+    std::unique_ptr<TLookupWindow> FLookupWindow;
+    TCursor FScreenCursor = TCursor::crDefault;
+    std::string FMemoText;
+    bool FPlaced = false;
+    bool FFrameFitted = false;
+};
+
+// A Return or Enter key (code 13) released; modifiers do not matter.
+bool IsEnterKey(int key);

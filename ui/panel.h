@@ -1,0 +1,29 @@
+#pragma once
+#include <QFrame>
+#include <QString>
+
+// A container that places its children the way the forms describe them: a child whose
+// dynamic property "align" is "top", "bottom", "left", "right" or "client" is docked to
+// that side of what is left (tops first, then bottoms, lefts, rights, and the client last,
+// filling the rest); any other child keeps its own position and size.
+class TPanel : public QFrame {
+    Q_OBJECT
+    Q_PROPERTY(QString bevel READ Bevel WRITE SetBevel)
+
+public:
+    explicit TPanel(QWidget* parent = nullptr);
+
+    // "none" (no frame) or "lowered" (a one-pixel sunken frame).
+    QString Bevel() const { return FBevel; }
+    void SetBevel(const QString& bevel);
+
+    // Places the docked children again.
+    void Realign();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QString FBevel = QStringLiteral("none");
+};
