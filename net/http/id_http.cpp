@@ -124,7 +124,7 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
 
     if (!redirect) {
         ReadReplyBody(source, Reply, stream, chunked);
-        if (statusClass != 2) throw EIdProtocolReplyError(StatusCode, ReplyLine);
+        if (statusClass != 2) RaiseReplyError(status.Reply10);
     } else {
         ReadReplyBody(source, Reply, stream, chunked);
         std::string dest = Reply.Location;
@@ -137,10 +137,25 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
         } else if (NotifyRedirect(dest)) {
             Reply.Location = dest;
         } else {
-            throw EIdProtocolReplyError(StatusCode, ReplyLine);
+            RaiseReplyError(status.Reply10);
         }
     }
     KeepOrCloseConnection(status.Reply10);
+}
+
+// The reply was read whole, so the connection could carry the next request; but a server
+// that announced its close (or speaks 1.0) will not answer there.
+void TIdHTTP::RaiseReplyError(bool reply10)
+{
+    try {
+        KeepOrCloseConnection(reply10);
+    } catch (...) {
+        try {
+            CloseConnection();
+        } catch (...) {
+        }
+    }
+    throw EIdProtocolReplyError(StatusCode, ReplyLine);
 }
 
 void TIdHTTP::KeepOrCloseConnection(bool reply10)

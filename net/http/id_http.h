@@ -49,4 +49,5 @@ public:
 private:
     void PerformOne(const std::string& url, TIdStream& stream);
     void KeepOrCloseConnection(bool reply10);
+    [[noreturn]] void RaiseReplyError(bool reply10);
 };

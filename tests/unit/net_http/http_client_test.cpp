@@ -191,6 +191,20 @@ TEST(HttpClient, StatusOutsideSuccessAndUnfollowedRedirectsRaise)
     }
 }
 
+TEST(HttpClient, ErrorReplyAnnouncingItsCloseDoesNotLeaveADeadConnection)
+{
+    LoopbackServer server([](size_t index) {
+        return index == 0 ? Script().ExpectLine().Send("HTTP/1.1 404 Not Found\r\nConnection: close\r\nContent-Length: 0\r\n\r\n").Close()
+                          : Script().ExpectLine().Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    }, {});
+    TIdHTTP http;
+    Aim(http, server);
+    EXPECT_THROW(http.GetText("first"), EIdProtocolReplyError);
+    EXPECT_FALSE(http.IsConnected());
+    EXPECT_EQ(http.GetText("second"), "ok");
+    EXPECT_EQ(server.ConnectionCount(), 2u);
+}
+
 std::string Redirect(int index, const std::string& body)
 {
     return "HTTP/1.1 302 Found\r\nLocation: /r" + std::to_string(index + 1) + "\r\nContent-Length: " +

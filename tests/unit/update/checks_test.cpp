@@ -1,0 +1,223 @@
+#include "tests/fixtures/loopback_server.h"
+#include "tests/unit/update/update_test_support.h"
+#include "update/data_updater.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+using fixtures::LoopbackServer;
+using fixtures::Script;
+using updatetest::TempDir;
+
+namespace {
+
+// Texts as the dialog shows them (Windows-1252).
+const std::string kCheckingDns = "V\xE9rification des donn\xE9" "es DNS";
+const std::string kCheckingWhois = "V\xE9rification des donn\xE9" "es Whois";
+const std::string kDnsCurrent = "Les donn\xE9" "es DNS n'ont pas besoin d'\xEAtre mise \xE0 jour.";
+const std::string kWhoisCurrent = "Les donn\xE9" "es Whois n'ont pas besoin d'\xEAtre mise \xE0 jour.";
+const std::string kDnsUpdating = "Mise \xE0 jour des donn\xE9" "es DNS.";
+const std::string kWhoisUpdating = "Mise \xE0 jour des donn\xE9" "es whois.";
+const std::string kDnsUpdated = "Les donn\xE9" "es DNS ont \xE9t\xE9 mise \xE0 jour.";
+const std::string kWhoisUpdated = "Les donn\xE9" "es Whois ont \xE9t\xE9 mise \xE0 jour.";
+const std::string kInvalid = "Retour du serveur invalide";
+const std::string kConnecting = "Connection au serveur";
+
+std::string RequestFor(const std::string& stamp, const std::string& name)
+{
+    return "GET /update-whois.php?date=" + stamp + "&name=" + name +
+           " HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/html, */*\r\n"
+           "User-Agent: Mozilla/3.0 (compatible; Norvane Library)\r\n\r\n";
+}
+
+std::string Reply(const std::string& status, const std::string& body, const std::string& extra = "")
+{
+    return "HTTP/1.1 " + status + "\r\n" + extra + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// An updater over a scratch folder, pointed at a test server; it records what the
+// dialog would have shown at each repaint and every pause asked for.
+struct Harness {
+    explicit Harness(const LoopbackServer& server) : Updater(Dir.Path(), "127.0.0.1")
+    {
+        Dir.Write("whois.dat", "#w-old\r\nac=whois.nic.ac\r\n");
+        Dir.Write("dns.dat", "#d-old\r\n[ac]\r\nserver1=a.nic.ac\r\n");
+        Updater.ReadStamps();
+        Updater.IdHTTP.DefaultPort = server.Port();
+        Updater.IdHTTP.ReadTimeout = 2000;
+        Updater.OnRepaint = [this] { Repaints.push_back({Updater.LabelDNS, Updater.LabelWhois, Updater.Label1}); };
+        Updater.OnPause = [this](int ms) { Pauses.push_back(ms); };
+    }
+    TempDir Dir;
+    TDataUpdater Updater;
+    std::vector<std::vector<std::string>> Repaints;
+    std::vector<int> Pauses;
+};
+
+TEST(Checks, BothCurrentOverOneConnection)
+{
+    const std::string dnsRequest = RequestFor("d-old", "dns"), whoisRequest = RequestFor("w-old", "whois");
+    LoopbackServer server(Script()
+                              .ExpectBytes(dnsRequest.size())
+                              .Send(Reply("201 Created", ""))
+                              .ExpectBytes(whoisRequest.size())
+                              .Send(Reply("201 Created", "")));
+    Harness h(server);
+    h.Updater.RunChecks();
+    EXPECT_EQ(server.Received(0), dnsRequest + whoisRequest);
+    EXPECT_EQ(server.ConnectionCount(), 1u);
+    EXPECT_EQ(h.Updater.LabelDNS, kDnsCurrent);
+    EXPECT_EQ(h.Updater.LabelWhois, kWhoisCurrent);
+    EXPECT_EQ(h.Updater.Label1, "");
+    const std::vector<std::vector<std::string>> repaints = {
+        {kCheckingDns, "", kConnecting},
+        {kDnsCurrent, "", ""},
+        {kDnsCurrent, kCheckingWhois, kConnecting},
+        {kDnsCurrent, kWhoisCurrent, ""},
+    };
+    EXPECT_EQ(h.Repaints, repaints);
+    EXPECT_EQ(h.Pauses, (std::vector<int>{200, 200}));
+    EXPECT_EQ(h.Dir.Read("dns.dat"), "#d-old\r\n[ac]\r\nserver1=a.nic.ac\r\n");
+}
+
+TEST(Checks, Accepted202RewritesTheFileWithCrLf)
+{
+    const std::string newDns = "#d-new\n[ac]\nserver1=b.nic.ac\n";
+    const std::string newWhois = "#w-new\rac=whois2.nic.ac";
+    LoopbackServer server(Script()
+                              .ExpectBytes(RequestFor("d-old", "dns").size())
+                              .Send(Reply("202 Accepted", newDns))
+                              .ExpectBytes(RequestFor("w-old", "whois").size())
+                              .Send(Reply("202 Accepted", newWhois)));
+    Harness h(server);
+    h.Updater.RunChecks();
+    EXPECT_EQ(h.Dir.Read("dns.dat"), "#d-new\r\n[ac]\r\nserver1=b.nic.ac\r\n");
+    EXPECT_EQ(h.Dir.Read("whois.dat"), "#w-new\r\nac=whois2.nic.ac\r\n");
+    EXPECT_EQ(h.Updater.LabelDNS, kDnsUpdated);
+    EXPECT_EQ(h.Updater.LabelWhois, kWhoisUpdated);
+    EXPECT_EQ(h.Updater.Label1, "");
+    // The after-saving texts are not repainted at once.
+    const std::vector<std::vector<std::string>> repaints = {
+        {kCheckingDns, "", kConnecting},
+        {kDnsUpdating, "", ""},
+        {kDnsUpdated, kCheckingWhois, kConnecting},
+        {kDnsUpdated, kWhoisUpdating, ""},
+    };
+    EXPECT_EQ(h.Repaints, repaints);
+    EXPECT_EQ(h.Pauses, (std::vector<int>{200, 500, 200, 500}));
+
+    // The next opening sends the new stamps.
+    TDataUpdater again(h.Dir.Path(), "127.0.0.1");
+    again.ReadStamps();
+    EXPECT_EQ(again.DnsStamp, "d-new");
+    EXPECT_EQ(again.WhoisStamp, "w-new");
+}
+
+// One reply for the DNS check and one for the whois check; what the labels end with and
+// which files changed.
+struct OutcomeCase {
+    const char* name;
+    std::string dnsReply;
+    std::string whoisReply;
+    std::string labelDns;
+    std::string labelWhois;
+    std::string label1;
+    bool dnsChanged;
+};
+
+TEST(Checks, OutcomesOfEveryKindOfReply)
+{
+    const OutcomeCase cases[] = {
+        {"200 then 201", Reply("200 OK", "x"), Reply("201 Created", ""), kInvalid, kWhoisCurrent, "", false},
+        {"201 then 200", Reply("201 Created", ""), Reply("200 OK", ""), kDnsCurrent, kInvalid, kConnecting, false},
+        {"404 twice", Reply("404 Not Found", "no"), Reply("404 Not Found", "no"), kCheckingDns, kCheckingWhois,
+         kConnecting, false},
+        {"202 without #", Reply("202 Accepted", "server1=x\r\n"), Reply("202 Accepted", ""), kInvalid, kInvalid,
+         kConnecting, false},
+        {"202 with a Location", Reply("202 Accepted", "#new\r\n", "Location: /x\r\n"), Reply("201 Created", ""),
+         kCheckingDns, kWhoisCurrent, "", false},
+        {"malformed status", "HTTP/1.1 abc\r\n\r\n", Reply("201 Created", ""), kCheckingDns, kWhoisCurrent, "", false},
+        {"202 with #", Reply("202 Accepted", "#n\r\n"), Reply("404 Not Found", ""), kDnsUpdated, kCheckingWhois,
+         kConnecting, true},
+    };
+    for (const auto& c : cases) {
+        // Each check on a connection of its own, which the server announces it closes.
+        const auto closing = [](std::string reply) {
+            const size_t lineEnd = reply.find("\r\n") + 2;
+            return reply.insert(lineEnd, "Connection: close\r\n");
+        };
+        LoopbackServer server(
+            [&](size_t index) { return Script().ExpectLine().Send(closing(index == 0 ? c.dnsReply : c.whoisReply)).Close(); },
+            {});
+        Harness h(server);
+        h.Updater.IdHTTP.Request.Connection = "close";  // reset away by the checks
+        h.Updater.RunChecks();
+        EXPECT_EQ(h.Updater.LabelDNS, c.labelDns) << c.name;
+        EXPECT_EQ(h.Updater.LabelWhois, c.labelWhois) << c.name;
+        EXPECT_EQ(h.Updater.Label1, c.label1) << c.name;
+        EXPECT_EQ(h.Dir.Read("dns.dat") != "#d-old\r\n[ac]\r\nserver1=a.nic.ac\r\n", c.dnsChanged) << c.name;
+        EXPECT_EQ(h.Dir.Read("whois.dat"), "#w-old\r\nac=whois.nic.ac\r\n") << c.name;
+        EXPECT_EQ(server.Received(0).find("Connection:"), std::string::npos) << c.name;
+        EXPECT_EQ(h.Updater.IdHTTP.Reply.ContentLength, 0) << c.name;  // reset after the checks
+    }
+}
+
+TEST(Checks, UnreachableServerOrFailedWriteIsDroppedSilently)
+{
+    int32_t port = 0;
+    {
+        LoopbackServer gone(Script().Close());
+        port = gone.Port();
+    }
+    LoopbackServer placeholder(Script().Close());
+    Harness h(placeholder);
+    h.Updater.IdHTTP.DefaultPort = port;
+    EXPECT_NO_THROW(h.Updater.RunChecks());
+    EXPECT_EQ(h.Updater.LabelDNS, kCheckingDns);
+    EXPECT_EQ(h.Updater.LabelWhois, kCheckingWhois);
+    EXPECT_EQ(h.Updater.Label1, kConnecting);
+
+    LoopbackServer server(Script()
+                              .ExpectBytes(RequestFor("d-old", "dns").size())
+                              .Send(Reply("202 Accepted", "#new\r\n"))
+                              .ExpectBytes(RequestFor("w-old", "whois").size())
+                              .Send(Reply("201 Created", "")));
+    Harness w(server);
+    ASSERT_EQ(::mkdir((w.Dir.Path() + "dns.dat.new").c_str(), 0755), 0);
+    w.Updater.RunChecks();
+    EXPECT_EQ(w.Updater.LabelDNS, kDnsUpdating);
+    EXPECT_EQ(w.Updater.LabelWhois, kWhoisCurrent);
+    EXPECT_EQ(w.Dir.Read("dns.dat"), "#d-old\r\n[ac]\r\nserver1=a.nic.ac\r\n");
+}
+
+TEST(Checks, HashInTheStampEndsTheRequestTarget)
+{
+    const std::string request =
+        "GET /update-whois.php?date= HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/html, */*\r\n"
+        "User-Agent: Mozilla/3.0 (compatible; Norvane Library)\r\n\r\n";
+    LoopbackServer server(Script().ExpectBytes(request.size()).Send(Reply("201 Created", "")));
+    Harness h(server);
+    h.Dir.Write("dns.dat", "x#stamp\r\n");
+    h.Updater.ReadStamps();
+    ASSERT_EQ(h.Updater.DnsStamp, "#stamp");
+    h.Updater.CheckDnsData();
+    EXPECT_EQ(server.Received(0), request);
+    EXPECT_EQ(h.Updater.LabelDNS, kDnsCurrent);
+}
+
+TEST(Checks, ClientWaitsThirtySecondsAtMost)
+{
+    LoopbackServer server(Script().Close());
+    Harness h(server);
+    TDataUpdater fresh(h.Dir.Path(), "update.norvane.example");
+    EXPECT_EQ(fresh.IdHTTP.ReadTimeout, 30000);
+    EXPECT_EQ(fresh.IdHTTP.ConnectTimeout, 30000);
+    EXPECT_EQ(fresh.IdHTTP.DefaultPort, 80);
+    EXPECT_FALSE(fresh.IdHTTP.HandleRedirects);
+}
+
+}  // namespace
