@@ -8,6 +8,7 @@
 #include "ui/application.h"
 #include "ui/colors.h"
 #include "ui/desktop.h"
+#include "ui/server_form.h"
 #include "ui_main_window.h"
 
 #include <QApplication>
@@ -190,7 +191,11 @@ void TFMain::PageControlDrawTab(QPainter& canvas, int tabIndex, const QRect& rec
                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, ui->PageControl->tabText(tabIndex));
 }
 
-void TFMain::RunUpdateDialog() {}
+void TFMain::RunUpdateDialog()
+{
+    TFServer dialog(FDesktop, AppDir, this);
+    dialog.RunModal();
+}
 
 void TFMain::Gestion1Click()
 {

@@ -46,9 +46,9 @@ void TOwnerDrawTabBar::paintEvent(QPaintEvent* event)
 
 TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent) { setTabBar(new TOwnerDrawTabBar(this)); }
 
-int TPageControl::TabWidth() const { return static_cast<const TOwnerDrawTabBar*>(tabBar())->TabWidth; }
+int TPageControl::tabWidth() const { return static_cast<const TOwnerDrawTabBar*>(tabBar())->TabWidth; }
 
-void TPageControl::SetTabWidth(int width)
+void TPageControl::setTabWidth(int width)
 {
     static_cast<TOwnerDrawTabBar*>(tabBar())->TabWidth = width;
     tabBar()->updateGeometry();

@@ -10,7 +10,7 @@ class QPainter;
 // Pages with tabs of a fixed width whose insides the owner draws.
 class TPageControl : public QTabWidget {
     Q_OBJECT
-    Q_PROPERTY(int tabWidth READ TabWidth WRITE SetTabWidth)
+    Q_PROPERTY(int tabWidth READ tabWidth WRITE setTabWidth)
 
 public:
     // Draws the inside of one tab. The canvas works in the page control's own
@@ -19,8 +19,8 @@ public:
 
     explicit TPageControl(QWidget* parent = nullptr);
 
-    int TabWidth() const;
-    void SetTabWidth(int width);
+    int tabWidth() const;
+    void setTabWidth(int width);
 
     TDrawTab OnDrawTab;
 };

@@ -7,7 +7,7 @@
 
 TPanel::TPanel(QWidget* parent) : QFrame(parent) { setFrameShape(QFrame::NoFrame); }
 
-void TPanel::SetBevel(const QString& bevel)
+void TPanel::setBevel(const QString& bevel)
 {
     FBevel = bevel;
     if (bevel == u"lowered") {

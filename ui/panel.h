@@ -8,14 +8,15 @@
 // filling the rest); any other child keeps its own position and size.
 class TPanel : public QFrame {
     Q_OBJECT
-    Q_PROPERTY(QString bevel READ Bevel WRITE SetBevel)
+    Q_PROPERTY(QString bevel READ bevel WRITE setBevel)
 
 public:
     explicit TPanel(QWidget* parent = nullptr);
 
-    // "none" (no frame) or "lowered" (a one-pixel sunken frame).
-    QString Bevel() const { return FBevel; }
-    void SetBevel(const QString& bevel);
+    // "none" (no frame) or "lowered" (a one-pixel sunken frame). Named the toolkit's way so
+    // that forms can set it.
+    QString bevel() const { return FBevel; }
+    void setBevel(const QString& bevel);
 
     // Places the docked children again.
     void Realign();

@@ -1,0 +1,37 @@
+#pragma once
+// A desktop that shows nothing: it writes down the boxes, the shell requests and the
+// modal dialogs the windows ask for, and lets a test act inside a modal dialog.
+#include "ui/desktop.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+struct FakeDesktop : TDesktop {
+    struct Box {
+        QWidget* Owner;
+        QString Caption;
+        QString Text;
+        QMessageBox::Icon Icon;
+    };
+    std::vector<Box> Boxes;
+    std::vector<QString> Opened;
+    std::function<int(QDialog&)> InModal = [](QDialog&) { return int(QDialog::Rejected); };
+    int ModalCount = 0;
+
+    void MessageBox(QWidget* owner, const QString& caption, const QString& text, QMessageBox::Icon icon) override
+    {
+        Boxes.push_back({owner, caption, text, icon});
+    }
+    void ShellOpen(QWidget*, const QString& target) override { Opened.push_back(target); }
+    int RunModal(QDialog& dialog) override
+    {
+        ++ModalCount;
+        return InModal(dialog);
+    }
+    QString SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
+};
