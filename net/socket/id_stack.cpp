@@ -193,7 +193,9 @@ int32_t TIdStackWinsock::SelectSockets(std::vector<int32_t>* read, std::vector<i
     }
     winsock::timeval limit{};
     const winsock::timeval* limitPointer = nullptr;
-    if (timeoutMs != WaitForever) {
+    // WaitForever (-2) waits without limit; so does any other negative value, which would
+    // otherwise make every wait fail at once and leave callers spinning.
+    if (timeoutMs >= 0) {
         limit.tv_sec = timeoutMs / 1000;
         limit.tv_usec = (timeoutMs % 1000) * 1000;
         limitPointer = &limit;

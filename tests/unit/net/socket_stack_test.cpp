@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -148,23 +147,6 @@ TEST_F(StackTest, CheckSocketResultRaisesUnlessToleratedOrSuccessful)
         EXPECT_EQ(e.ErrorCode, 10054);
         EXPECT_STREQ(e.what(), "Socket Error # 10054\r\nConnection reset by peer.");
     }
-}
-
-TEST(WinsockErrors, ErrnoMapsToTheWindowsNumbers)
-{
-    const struct {
-        int error;
-        int32_t expected;
-    } cases[] = {
-        {EINTR, 10004},       {EBADF, 10009},        {EACCES, 10013},      {EINVAL, 10022},
-        {EMFILE, 10024},      {EAGAIN, 10035},       {EWOULDBLOCK, 10035}, {EINPROGRESS, 10036},
-        {ENOTSOCK, 10038},    {EMSGSIZE, 10040},     {ENOPROTOOPT, 10042}, {EAFNOSUPPORT, 10047},
-        {EADDRINUSE, 10048},  {EADDRNOTAVAIL, 10049}, {ENETUNREACH, 10051}, {ECONNABORTED, 10053},
-        {ECONNRESET, 10054},  {ENOBUFS, 10055},      {EISCONN, 10056},     {ENOTCONN, 10057},
-        {EPIPE, 10058},       {ESHUTDOWN, 10058},    {ETIMEDOUT, 10060},   {ECONNREFUSED, 10061},
-        {EHOSTUNREACH, 10065}, {ENOTEMPTY, 10066},   {ENOENT, 10000 + ENOENT},
-    };
-    for (const auto& c : cases) EXPECT_EQ(winsock::ErrnoToWinsock(c.error), c.expected) << c.error;
 }
 
 TEST_F(StackTest, SelectSocketsRefusesMoreThan64BeforeAnyPlatformCall)

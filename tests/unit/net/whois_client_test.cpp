@@ -23,17 +23,6 @@ void PointAt(TIdWhois& whois, const LoopbackServer& server)
     whois.Port = server.Port();
 }
 
-TEST(WhoisDefaults, PortAndBounds)
-{
-    TIdWhois whois;
-    EXPECT_EQ(whois.Port, 43);
-    EXPECT_FALSE(whois.Host.empty());
-    EXPECT_EQ(whois.ReadTimeout, 30000);
-    EXPECT_EQ(whois.ConnectTimeout, 30000);
-    EXPECT_FALSE(whois.ASCIIFilter);
-    EXPECT_TRUE(whois.UseNagle);
-}
-
 TEST(WhoisQuery, SendsOneLineAndReturnsEverythingUntilTheClose)
 {
     const struct {
