@@ -38,10 +38,23 @@ void TLabeledEdit::PlaceLabel()
     FLabel->setGeometry(x(), y() - LabelSpacing - size.height(), size.width(), size.height());
 }
 
+void TLabeledEdit::keyPressEvent(QKeyEvent* event)
+{
+    FPressed.insert(event->key());
+    QLineEdit::keyPressEvent(event);
+}
+
 void TLabeledEdit::keyReleaseEvent(QKeyEvent* event)
 {
     QLineEdit::keyReleaseEvent(event);
-    if (!event->isAutoRepeat()) emit KeyUp(event->key(), event->modifiers());
+    if (event->isAutoRepeat() || !FPressed.remove(event->key())) return;
+    emit KeyUp(event->key(), event->modifiers());
+}
+
+void TLabeledEdit::focusOutEvent(QFocusEvent* event)
+{
+    FPressed.clear();
+    QLineEdit::focusOutEvent(event);
 }
 
 void TLabeledEdit::mouseDoubleClickEvent(QMouseEvent* event)

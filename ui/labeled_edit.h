@@ -1,6 +1,7 @@
 #pragma once
 #include <QLineEdit>
 #include <QPointer>
+#include <QSet>
 #include <QLabel>
 
 // An edit field with its caption above it, 3 pixels away, aligned on its left edge. The
@@ -20,12 +21,16 @@ public:
     void setLabelCaption(const QString& caption);
 
 signals:
-    // A key released (auto-repeat left out), with the modifiers held.
+    // A key released (auto-repeat left out), with the modifiers held. Only keys pressed
+    // in this field count: the release of the Enter that closed a message box lands here
+    // too, and must not start over what brought the box up.
     void KeyUp(int key, Qt::KeyboardModifiers modifiers);
     void DblClick();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -37,4 +42,5 @@ private:
     void PlaceLabel();
 
     QPointer<QLabel> FLabel;
+    QSet<int> FPressed;
 };

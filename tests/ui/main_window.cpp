@@ -337,7 +337,7 @@ private slots:
         for (const auto& c : cases) {
             FDesktop->Boxes.clear();
             edit->setText(QString::fromLatin1(c.name));
-            QTest::keyRelease(edit, Qt::Key(c.key), c.modifiers);
+            QTest::keyClick(edit, Qt::Key(c.key), c.modifiers);
             if (c.message.isEmpty()) {
                 QVERIFY(FDesktop->Boxes.empty());
             } else {
@@ -348,6 +348,12 @@ private slots:
                 QCOMPARE(FDesktop->Boxes[0].Owner, FWindow.get());
             }
         }
+        // The release of an Enter pressed elsewhere (the one that closed a box) starts nothing.
+        FDesktop->Boxes.clear();
+        edit->setText(QStringLiteral("EXAMPLE.XYZ"));
+        QTest::keyRelease(edit, Qt::Key_Return);
+        QVERIFY(FDesktop->Boxes.empty());
+
         // The button runs the same lookup.
         FDesktop->Boxes.clear();
         edit->setText(QStringLiteral("a.b.XyZ"));
@@ -365,7 +371,7 @@ private slots:
         Find<QCheckBox>("CheckDNS")->setChecked(false);
         Find<QPlainTextEdit>("MemoWhois")->setPlainText(QStringLiteral("old text"));
         TypeName(QStringLiteral("  EXAMPLE.FR "));
-        QTest::keyRelease(Find<QLineEdit>("LEditName"), Qt::Key_Return);
+        QTest::keyClick(Find<QLineEdit>("LEditName"), Qt::Key_Return);
 
         QVERIFY(FDesktop->Boxes.empty());
         QVERIFY(server.WaitFinished(1));
@@ -376,6 +382,33 @@ private slots:
         QCOMPARE(Find<QProgressBar>("ProgressBar")->value(), 0);
         QCOMPARE(FWindow->ScreenCursor(), TCursor::crDefault);
         QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void EnterInTheServerFieldAsksThatServerOnTheLastPort()
+    {
+        fixtures::LoopbackServer server([](size_t index) {
+            return fixtures::Script().ExpectLine().Send(index == 0 ? "by catalogue\r\n" : "by hand\n").Close();
+        });
+        WriteFileBytes(DataDir() + "whois.dat",
+                       "#1\r\nfr=127.0.0.1\r\np@127.0.0.1=" + std::to_string(server.Port()) + "\r\n");
+        FWindow->ReloadWhoisServers();
+        Find<QCheckBox>("CheckDNS")->setChecked(false);
+        TypeName(QStringLiteral("example.fr"));
+        Invoke("Button1Click");
+        QCOMPARE(FWindow->MemoText(), std::string("by catalogue\r\n"));
+
+        auto* tree = Find<QTreeWidget>("TreeDNS");
+        FWindow->TreeNodes().AddChild(nullptr, "kept", 0, 0, 0);
+        auto* field = Find<QLineEdit>("LabeledEdit1");
+        field->setText(QStringLiteral(" 127.0.0.1 "));
+        TypeName(QStringLiteral(" Example.FR "));
+        QTest::keyClick(field, Qt::Key_Enter);
+        QVERIFY(FDesktop->Boxes.empty());
+        QVERIFY(server.WaitFinished(2));
+        QCOMPARE(server.Received(1), std::string("Example.FR\r\n"));
+        QCOMPARE(FWindow->MemoText(), std::string("by hand\r\n"));
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(field->text(), QStringLiteral(" 127.0.0.1 "));  // a lookup never fills it
     }
 
     void FailedWhoisShowsTheMessageAndLeavesThePageEmpty()

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Usage: main_window.sh <norvane executable> <screenshot folder>
+# Starts the program on a private virtual X server, waits for the window "Norvane",
+# checks its size, keeps screenshots of both pages and of the message box that a refused
+# name brings up, then quits through the menu and expects the program to end by itself.
+set -uo pipefail
+program=$1
+shots=$2
+
+for tool in Xvfb xdotool import; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+mkdir -p "$shots"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Waits up to $1 tenths of a second for the command that follows to succeed.
+wait_for() {
+  local tenths=$1; shift
+  for ((i = 0; i < tenths; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
+
+# A display number nobody uses.
+number=
+for n in $(seq 90 190); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then number=$n; break; fi
+done
+[ -n "$number" ] || fail "no free display number"
+
+xvfb_pid=
+app_pid=
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+}
+trap cleanup EXIT
+
+Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+wait_for 100 test -S "/tmp/.X11-unix/X$number" || fail "Xvfb did not start"
+export DISPLAY=":$number"
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+
+# The program reads its catalogue beside itself: a copy runs from a folder of its own,
+# with a catalogue that lists no extension of the name typed below, so that nothing is
+# ever asked of a server.
+folder=$(mktemp -d)
+trap 'cleanup; rm -rf "$folder"' EXIT
+cp "$program" "$folder/norvane" || fail "cannot copy the program"
+printf '#1\r\nfr=127.0.0.1\r\n' >"$folder/whois.dat"
+cd "$folder" || fail "no program folder"
+./norvane >/dev/null 2>&1 &
+app_pid=$!
+
+window=
+find_window() { window=$(xdotool search --onlyvisible --name '^Norvane$' | head -1); [ -n "$window" ]; }
+wait_for 150 find_window || fail "no window titled Norvane"
+sleep 0.5  # let the first paint finish
+
+eval "$(xdotool getwindowgeometry --shell "$window")"
+# No window manager runs here, so the window has no frame: its outer size is its own.
+[ "$WIDTH" = 696 ] && [ "$HEIGHT" = 480 ] || fail "window is ${WIDTH}x${HEIGHT}, not 696x480"
+crop="${WIDTH}x${HEIGHT}+${X}+${Y}"
+import -window root -crop "$crop" +repage "$shots/main-window.png" || fail "no screenshot"
+
+# The "DNS" tab: its caption starts 70 pixels into the page control, below the menu and
+# the 49-pixel top panel.
+menu_and_panel=$((49 + 20))
+xdotool mousemove $((X + 80)) $((Y + menu_and_panel + 10)) click 1
+sleep 0.5
+import -window root -crop "$crop" +repage "$shots/main-window-dns.png"
+
+# A refused name: Enter in the name field brings up the "Erreur" box.
+xdotool mousemove $((X + 100)) $((Y + 20 + 30)) click 1
+xdotool type --delay 20 'EXAMPLE.XYZ'
+xdotool key Return
+box=
+find_box() { box=$(xdotool search --onlyvisible --name '^Erreur$' | head -1); [ -n "$box" ]; }
+wait_for 100 find_box || fail "no Erreur box after Enter"
+sleep 0.3
+import -window root "$shots/error-box.png"
+# Without a window manager nobody gives the box the keyboard: do it by hand.
+xdotool windowfocus "$box"
+xdotool key Return
+wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Erreur\$' | grep -q ." || fail "Erreur box did not close"
+
+# ? > A propos de: the About box, closed by its "Fermer" button.
+xdotool mousemove $((X + 165)) $((Y + 8)) click 1
+sleep 0.4
+xdotool key Down Down Return
+about=
+find_about() { about=$(xdotool search --onlyvisible --name '^Norvane$' | grep -v "^$window\$" | head -1); [ -n "$about" ]; }
+wait_for 100 find_about || fail "no About box"
+sleep 0.3
+eval "$(xdotool getwindowgeometry --shell --prefix ABOUT_ "$about")"
+[ "$ABOUT_WIDTH" = 392 ] && [ "$ABOUT_HEIGHT" = 241 ] || fail "About box is ${ABOUT_WIDTH}x${ABOUT_HEIGHT}"
+import -window root -crop "${ABOUT_WIDTH}x${ABOUT_HEIGHT}+${ABOUT_X}+${ABOUT_Y}" +repage "$shots/about-box.png"
+xdotool windowfocus "$about"
+xdotool key Return
+wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Norvane\$' | grep -v '^$window\$' | grep -q ." ||
+  fail "the About box did not close"
+
+# Fichier > Quitter ends the program.
+xdotool mousemove $((X + 20)) $((Y + 8)) click 1
+sleep 0.4
+xdotool key Down Down Return
+wait_for 100 bash -c "! kill -0 $app_pid" || fail "Quitter did not end the program"
+wait "$app_pid"
+status=$?
+app_pid=
+[ "$status" = 0 ] || fail "program ended with status $status"
+echo "screenshots in $shots"
