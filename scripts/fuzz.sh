@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer programs with clang (build-fuzz/) and runs each over a copy of its
 # seed corpus (fuzz/corpus/<name>/).
-#   fuzz.sh smoke   a fixed number of runs per program; part of `make test`
-#   fuzz.sh long    no limit: runs until stopped or a fault is found (`make fuzz`)
+#   fuzz.sh smoke   a fixed number of runs per program, one after the other; part of
+#                   `make test`
+#   fuzz.sh long    every program at once, without limit, until stopped or a fault is
+#                   found (`make fuzz`); what they learn stays in build-fuzz/corpus/
 # A fault leaves its input in build-fuzz/artifacts/ and makes the script fail.
-set -euo pipefail
+set -uo pipefail
 mode=${1:-smoke}
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${NORVANE_FUZZ_BUILD:-$top/build-fuzz}
@@ -18,36 +20,52 @@ if ! command -v clang++ >/dev/null; then
   echo "fuzz: clang++ is missing (scripts/setup.sh installs it)" >&2; exit 1
 fi
 
-CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DNORVANE_FUZZ=ON -DNORVANE_WITH_UI=OFF \
-  -DNORVANE_WITH_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target fuzzers >/dev/null
-
 mkdir -p "$build/artifacts"
+if ! { CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DNORVANE_FUZZ=ON -DNORVANE_WITH_UI=OFF \
+         -DNORVANE_WITH_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+       cmake --build "$build" -j2 --target fuzzers; } > "$build/build.log" 2>&1; then
+  echo "fuzz: the fuzzers did not build:" >&2
+  tail -40 "$build/build.log" >&2
+  exit 1
+fi
+
+# run NAME PROGRAM: one program over its corpus; the log goes to build-fuzz/NAME-MODE.log.
+run() {
+  local name=$1 program=$2 corpus limits=()
+  if [ "$mode" = long ]; then
+    corpus="$build/corpus/$name"
+    mkdir -p "$corpus"
+    cp -n "$top/fuzz/corpus/$name/"* "$corpus/" 2>/dev/null
+  else
+    corpus=$(mktemp -d)
+    cp "$top/fuzz/corpus/$name/"* "$corpus/" 2>/dev/null
+    limits=(-runs="$smoke_runs")
+  fi
+  local log="$build/$name-$mode.log" status=0
+  "$program" "${limits[@]}" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$build/artifacts/$name-" -print_final_stats=1 "$corpus" > "$log" 2>&1 || status=1
+  [ "$mode" = smoke ] && rm -rf "$corpus"
+  if [ $status -ne 0 ]; then
+    echo "fuzz: $name FAILED, see $log and $build/artifacts/" >&2
+    tail -30 "$log" >&2
+  else
+    echo "fuzz: $name: $(grep -E '^Done ' "$log" | tail -1)"
+  fi
+  return $status
+}
+
 status=0
+pids=()
 shopt -s nullglob
 for program in "$build"/bin/fuzz_*; do
   name=${program##*/fuzz_}
   if [ "$mode" = long ]; then
-    # Long runs keep what they learn beside the build, never in the tree.
-    corpus="$build/corpus/$name"
-    mkdir -p "$corpus"
-    cp -n "$top/fuzz/corpus/$name/"* "$corpus/" 2>/dev/null || true
-    limits=()
+    echo "fuzz: $name runs until stopped (log: $build/$name-long.log)"
+    run "$name" "$program" &
+    pids+=($!)
   else
-    corpus=$(mktemp -d)
-    cp "$top/fuzz/corpus/$name/"* "$corpus/" 2>/dev/null || true
-    limits=(-runs="$smoke_runs")
+    run "$name" "$program" || status=1
   fi
-  echo "fuzz: $name ($mode)"
-  if ! "$program" "${limits[@]}" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
-       -artifact_prefix="$build/artifacts/$name-" -print_final_stats=1 "$corpus" \
-       > "$build/$name-$mode.log" 2>&1; then
-    echo "fuzz: $name FAILED, see $build/$name-$mode.log and $build/artifacts/" >&2
-    tail -30 "$build/$name-$mode.log" >&2
-    status=1
-  else
-    grep -E '^(Done|#[0-9]+.*DONE)' "$build/$name-$mode.log" | tail -1
-  fi
-  [ "$mode" = smoke ] && rm -rf "$corpus"
 done
+for pid in "${pids[@]}"; do wait "$pid" || status=1; done
 exit $status

@@ -12,20 +12,6 @@ constexpr uint8_t kPointerOffsetBits = 0x3F;
 }
 }  // namespace
 
-uint8_t TIdDNSReader::Byte(int64_t position) const {
-    if (position >= 0 && position < Length()) return static_cast<uint8_t>(FData[position]);
-    if (position != Length()) FReadPastEnd = true;
-    return 0;
-}
-
-uint16_t TIdDNSReader::Word(int64_t position) const {
-    return static_cast<uint16_t>(Byte(position) << 8 | Byte(position + 1));
-}
-
-uint32_t TIdDNSReader::Long(int64_t position) const {
-    return static_cast<uint32_t>(Word(position)) << 16 | Word(position + 2);
-}
-
 std::string_view TIdDNSReader::Bytes(int64_t position, int64_t count) const {
     if (position < 0 || count < 0 || count > Remaining(position)) {
         FReadPastEnd = true;

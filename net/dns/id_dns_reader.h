@@ -15,9 +15,17 @@ public:
     // Bytes from position to the end; negative once a name ran past the end.
     int64_t Remaining(int64_t position) const { return Length() - position; }
 
-    uint8_t Byte(int64_t position) const;
-    uint16_t Word(int64_t position) const;
-    uint32_t Long(int64_t position) const;
+    uint8_t Byte(int64_t position) const {
+        if (position >= 0 && position < Length()) return static_cast<uint8_t>(FData[position]);
+        if (position != Length()) FReadPastEnd = true;
+        return 0;
+    }
+    uint16_t Word(int64_t position) const {
+        return static_cast<uint16_t>(Byte(position) << 8 | Byte(position + 1));
+    }
+    uint32_t Long(int64_t position) const {
+        return static_cast<uint32_t>(Word(position)) << 16 | Word(position + 2);
+    }
     // count bytes from position; the caller has checked that they lie inside.
     std::string_view Bytes(int64_t position, int64_t count) const;
 

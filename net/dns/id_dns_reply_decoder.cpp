@@ -4,6 +4,8 @@
 #include "net/dns/id_dns_resolver_error.h"
 #include "runtime/text.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int64_t kHeaderSize = 12;
@@ -15,6 +17,19 @@ constexpr int64_t kHeaderSize = 12;
 std::string Cut255(std::string text) {
     if (text.size() > kRdataTextMax) text.resize(kRdataTextMax);
     return text;
+}
+
+// Four bytes as decimal numbers joined by "."; called for every address record.
+std::string DottedQuad(uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
+    char text[16];
+    char* out = text;
+    for (uint8_t part : {a, b, c, d}) {
+        if (out != text) *out++ = '.';
+        if (part >= 100) *out++ = static_cast<char>('0' + part / 100);
+        if (part >= 10) *out++ = static_cast<char>('0' + part / 10 % 10);
+        *out++ = static_cast<char>('0' + part % 10);
+    }
+    return std::string(text, static_cast<size_t>(out - text));
 }
 
 }  // namespace
@@ -72,6 +87,9 @@ void TIdDNSReplyDecoder::ReadQuestions() {
 
 void TIdDNSReplyDecoder::ReadRecords(uint16_t count, TIdDNSResourceList& list) {
     constexpr int64_t kFixedPart = 10;  // type, class, TTL, data length
+    // Room for the records that can fit in what remains, whatever the count announces.
+    list.Reserve(static_cast<int32_t>(
+        std::min<int64_t>(count, std::max<int64_t>(R.Remaining(Pos), 0) / (kFixedPart + 1) + 1)));
     for (uint16_t i = 0; i < count; ++i) {
         TIdDNSResourceItem& item = list.Add();
         item.OwnerName = R.DecodeName(Pos);
@@ -94,8 +112,7 @@ void TIdDNSReplyDecoder::ReadRecordData(TIdDNSResourceItem& item, int64_t start)
     switch (item.RecordType) {
     case TypeA: {
         if (R.Remaining(at) < 4) RaisePacketSize(7);
-        data.HostAddress = Format("%u.%u.%u.%u", R.Byte(at), R.Byte(at + 1), R.Byte(at + 2),
-                                  R.Byte(at + 3));
+        data.HostAddress = DottedQuad(R.Byte(at), R.Byte(at + 1), R.Byte(at + 2), R.Byte(at + 3));
         break;
     }
     case TypeNS: case TypeCNAME: case TypeMB: case TypeMG: case TypeMR: case TypePTR:

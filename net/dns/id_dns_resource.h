@@ -2,7 +2,7 @@
 #include "net/dns/id_dns_rdata.h"
 
 #include <cstdint>
-#include <deque>
+#include <vector>
 #include <string>
 
 // One resource record as decoded from a reply.
@@ -16,11 +16,14 @@ struct TIdDNSResourceItem {
     std::string RawData;  // undecoded data of NULL, TXT and the query-only types
 };
 
-// The records of one reply section, in wire order.
+// The records of one reply section, in wire order. A reference returned by Add stays
+// valid until the next Add beyond the reserved room; clearing keeps the room, so decoding
+// reply after reply allocates no record storage.
 class TIdDNSResourceList {
 public:
     TIdDNSResourceItem& Add() { return FItems.emplace_back(); }
     void Clear() { FItems.clear(); }
+    void Reserve(int32_t count) { FItems.reserve(static_cast<size_t>(count)); }
     int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
     TIdDNSResourceItem& operator[](int32_t index) { return FItems.at(static_cast<size_t>(index)); }
     const TIdDNSResourceItem& operator[](int32_t index) const {
@@ -35,5 +38,5 @@ public:
 
 private:
     bool InRange(int32_t index) const { return index >= 0 && index < Count(); }
-    std::deque<TIdDNSResourceItem> FItems;
+    std::vector<TIdDNSResourceItem> FItems;
 };
