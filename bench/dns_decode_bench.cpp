@@ -5,7 +5,9 @@
 #include "tests/fixtures/dns_wire.h"
 
 #include <benchmark/benchmark.h>
+#ifdef NORVANE_BENCH_SYSTEM_DNS
 #include <ldns/ldns.h>
+#endif
 
 #include <string>
 
@@ -86,6 +88,7 @@ void BM_DecodeReply_Norvane(benchmark::State& state) {
     state.counters["reply_bytes"] = static_cast<double>(Reply().size());
 }
 
+#ifdef NORVANE_BENCH_SYSTEM_DNS
 void BM_DecodeReply_SystemLibrary(benchmark::State& state) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(Reply().data());
     ldns_pkt* packet = nullptr;
@@ -106,8 +109,12 @@ void BM_DecodeReply_SystemLibrary(benchmark::State& state) {
     state.counters["reply_bytes"] = static_cast<double>(Reply().size());
 }
 
+#endif
+
 BENCHMARK(BM_DecodeReply_Norvane);
+#ifdef NORVANE_BENCH_SYSTEM_DNS
 BENCHMARK(BM_DecodeReply_SystemLibrary);
+#endif
 
 }  // namespace
 
