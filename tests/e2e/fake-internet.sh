@@ -63,6 +63,8 @@ options {
   recursion no;
   dnssec-validation no;
   notify no;
+  // Records of a set always in the same order, so that saved results can be compared byte for byte.
+  rrset-order { order none; };
 };
 zone "norvane.test" { type primary; file "norvane.test.zone"; };
 zone "1.0.127.in-addr.arpa" { type primary; file "reverse.zone"; };

@@ -1,0 +1,48 @@
+#pragma once
+#include "dns/results_tree.h"
+#include "platform/winsock.h"
+
+#include <cstdint>
+#include <string>
+
+// The computer's own name resolution, as the host branch and the IP resolver use it.
+class IHostResolver {
+public:
+    virtual ~IHostResolver() = default;
+    // A host entry valid until the next call, or null with LastError telling why.
+    virtual const winsock::hostent* GetHostByName(const std::string& name) = 0;
+    virtual const winsock::hostent* GetHostByAddr(const char* address, int32_t length, int32_t family) = 0;
+    virtual int32_t LastError() const = 0;
+};
+
+// The platform's resolver calls.
+class TSystemHostResolver final : public IHostResolver {
+public:
+    const winsock::hostent* GetHostByName(const std::string& name) override;
+    const winsock::hostent* GetHostByAddr(const char* address, int32_t length, int32_t family) override;
+    int32_t LastError() const override;
+};
+
+// Outcome of a reverse lookup.
+enum : int { ReverseFound = 1, ReverseNoRecord = -1, ReverseFailed = 0 };
+
+struct TReverseLookup {
+    std::string Text;  // the host name, or the failure text
+    int Status = ReverseFailed;
+};
+
+// The host name of an address (bytes in network order): status 1 with the name; -1 with
+// "Aucun enregistrement trouvé..." when the address has no name record; 0 with
+// "Hôte n'a pas été trouvé..." when the host is unknown, "Echec de la fonction..." else.
+TReverseLookup ReverseLookup(IHostResolver& resolver, const char* address, int32_t length, int32_t family);
+
+// The long form of a name ("www." in front unless it starts so, in any case) and the
+// short form (the long one without its first four characters).
+std::string LongHostForm(const std::string& name);
+std::string ShortHostForm(const std::string& name);
+
+// The branch "Réponse du DNS par défaut" at the end of the tree's top level, stored in
+// hostRootNode: what the system resolver says of the short form (of the long form when
+// the short one has no address), with official name, aliases, addresses and, per
+// address, its reverse lookup; or the failure as its single child. True when resolved.
+bool ShowHostInfo(IHostResolver& resolver, IResultsTree& tree, const std::string& name, TTreeNode*& hostRootNode);

@@ -1,0 +1,10 @@
+#pragma once
+#include "dns/host_info.h"
+
+#include <string>
+
+// The "Résolveur d'IP" panel: the text the result field shows after resolving the
+// address typed in `field` (read by inet_addr, so text that is no address is looked up
+// as 255.255.255.255). A host name or the no-record text replaces `shown`; the other
+// failures leave `shown` as it was.
+std::string ResolveIpField(IHostResolver& resolver, const std::string& field, const std::string& shown);
