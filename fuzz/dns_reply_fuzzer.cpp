@@ -48,10 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FailIf(reader.ReadPastEnd());
 
-    // Names from a few positions the input chooses (its last bytes), as record data would.
+    // Names from a few positions the input chooses (pairs of its last bytes), as record
+    // data would start them anywhere in the reply.
     const TIdDNSReader names(reply);
-    for (size_t i = 0; i < 4 && i < size; ++i) {
-        int64_t position = static_cast<int64_t>(data[size - 1 - i] % (size + 1));
+    for (size_t i = 0; i + 1 < size && i < 8; i += 2) {
+        const size_t chosen = static_cast<size_t>(data[size - 1 - i] << 8 | data[size - 2 - i]);
+        int64_t position = static_cast<int64_t>(chosen % (size + 1));
         try {
             names.DecodeName(position);
             FailIf(position < 0 || position > static_cast<int64_t>(size) + 1);
