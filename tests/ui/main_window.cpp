@@ -152,13 +152,21 @@ private slots:
     void CaptionsMenusAndSettings()
     {
         QCOMPARE(FWindow->windowTitle(), QStringLiteral("Norvane"));
-        QCOMPARE(Find<TLabeledEdit>("LEditName")->LabelCaption(), QStringLiteral("Nom de l'URL"));
-        QCOMPARE(Find<TLabeledEdit>("LabeledEdit1")->LabelCaption(), QStringLiteral("Serveur Whois"));
-        QCOMPARE(Find<TLabeledEdit>("LabeledEditIP")->LabelCaption(), QStringLiteral("Adresse IP"));
-        QCOMPARE(Find<QLabel>("Label1")->text(), QStringLiteral("Résolveur d'IP"));
-        for (const char* name : {"SpeedButton2", "SpeedButton3"})
-            QCOMPARE(Find<QToolButton>(name)->text(), QStringLiteral("Lancer"));
-        QCOMPARE(Find<QToolButton>("SpeedButton1")->text(), QStringLiteral("Résoudre"));
+        const struct {
+            const char* name;
+            QString caption;
+        } captions[] = {
+            {"LEditName", "Nom de l'URL"},     {"LabeledEdit1", "Serveur Whois"}, {"LabeledEditIP", "Adresse IP"},
+            {"Label1", "Résolveur d'IP"},      {"SpeedButton2", "Lancer"},        {"SpeedButton3", "Lancer"},
+            {"SpeedButton1", "Résoudre"},      {"CheckWhois", "Recherche Whois"}, {"CheckDNS", "Recherche DNS"},
+        };
+        for (const auto& c : captions) {
+            const QWidget* control = Find<QWidget>(c.name);
+            if (const auto* edit = qobject_cast<const TLabeledEdit*>(control))
+                QCOMPARE(edit->LabelCaption(), c.caption);
+            else
+                QCOMPARE(control->property("text").toString(), c.caption);
+        }
         for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3"}) {
             const auto* button = Find<QToolButton>(name);
             QVERIFY(button->autoRaise());
@@ -168,11 +176,7 @@ private slots:
         QCOMPARE(Find<QToolButton>("SpeedButton2")->iconSize(), QSize(32, 32));
         QCOMPARE(Find<QToolButton>("SpeedButton3")->iconSize(), QSize(16, 16));
         QCOMPARE(Find<QLabel>("ImageTop")->pixmap().size(), QSize(47, 49));
-        const auto* whois = Find<QCheckBox>("CheckWhois");
-        const auto* dns = Find<QCheckBox>("CheckDNS");
-        QCOMPARE(whois->text(), QStringLiteral("Recherche Whois"));
-        QCOMPARE(dns->text(), QStringLiteral("Recherche DNS"));
-        QVERIFY(whois->isChecked() && dns->isChecked());
+        QVERIFY(Find<QCheckBox>("CheckWhois")->isChecked() && Find<QCheckBox>("CheckDNS")->isChecked());
         for (const char* name : {"LEditName", "LabeledEdit1", "LabeledEditIP", "EditURL"})
             QVERIFY(Find<QLineEdit>(name)->text().isEmpty());
         QVERIFY(Find<QLineEdit>("EditURL")->isReadOnly());
@@ -304,7 +308,7 @@ private slots:
             // Glyphs start a pixel or so after the pen position.
             QVERIFY2(box0.left() >= 10 && box0.left() <= 12, qPrintable(QString::number(box0.left())));
             QVERIFY2(box1.left() >= 70 && box1.left() <= 72, qPrintable(QString::number(box1.left())));
-            QVERIFY2(box0.top() >= 5 && box0.top() <= 9, qPrintable(QString::number(box0.top())));
+            QVERIFY2(box0.top() >= 5 && box0.top() <= 8, qPrintable(QString::number(box0.top())));
             QCOMPARE(box1.top(), box0.top());
             // Nothing teal outside the two tabs: the page itself is not written on.
             const QRect below = TealBox(image, QRect(0, tab0.bottom() + 1, pages->width(), 40));
@@ -427,22 +431,6 @@ private slots:
         QCOMPARE(Find<TStatusBar>("StatusBar")->StageText(), QString());
         QCOMPARE(Find<QProgressBar>("ProgressBar")->value(), 0);
         QVERIFY(QApplication::overrideCursor() == nullptr);
-    }
-
-    void StagesShowInTheStatusBar()
-    {
-        const auto* status = Find<TStatusBar>("StatusBar");
-        const auto* bar = Find<QProgressBar>("ProgressBar");
-        const struct {
-            int stage;
-            QString text;
-            int position;
-        } stages[] = {{3, "Intérogation du serveur Whois", 66}, {4, "Résolution de l'URL", 33}, {0, "", 0}};
-        for (const auto& s : stages) {
-            FWindow->SetStage(s.stage);
-            QCOMPARE(status->StageText(), s.text);
-            QCOMPARE(bar->value(), s.position);
-        }
     }
 
     void ShowErrorSaysNothingForAnEmptyMessage()
