@@ -5,6 +5,9 @@
 #include "ui/images.h"
 #include "ui_about_box.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 TFAbout::TFAbout(TDesktop& desktop, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
@@ -14,6 +17,11 @@ TFAbout::TFAbout(TDesktop& desktop, QWidget* owner)
     SubstituteFormFont();
     ui->setupUi(this);
     setFixedSize(392, 241);
+    // Centred on the desktop rather than over the owner.
+    if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+    }
     ApplyFormColors(this);
     ui->Image1->setPixmap(RenderSvg(Images::About, QSize(392, 200)));
     connect(ui->Label2, &TLinkLabel::Click, this, &TFAbout::Label2Click);
