@@ -104,45 +104,23 @@ TEST(HeaderList, HugeFoldedHeaderIsHandledInLinearTime)
 TEST(HeaderInfo, ResetRestoresDefaultsAndKeepsTheUserFields)
 {
     TIdHeaderInfo info;
-    info.Accept = "x";
-    info.AcceptCharSet = "x";
-    info.AcceptEncoding = "gzip";
-    info.AcceptLanguage = "fr";
-    info.Connection = "close";
-    info.ContentLength = 5;
+    info.Accept = info.AcceptCharSet = info.Connection = info.Location = info.Server = info.UserAgent = "x";
+    info.AcceptEncoding = info.AcceptLanguage = info.From = info.Password = info.Referer = info.Username = "kept";
+    info.ContentLength = info.ContentRangeStart = info.ContentRangeEnd = info.ProxyPort = 5;
     info.HasContentLength = true;
-    info.ContentRangeStart = 1;
-    info.ContentRangeEnd = 2;
     info.Date = info.Expires = info.LastModified = 3;
     info.ExtraHeaders.Add("X: y");
-    info.From = "me@norvane.example";
-    info.Location = "/elsewhere";
-    info.Password = "pw";
-    info.ProxyPort = 8080;
-    info.ProxyServer = "proxy";
-    info.Referer = "http://www.norvane.example/";
-    info.Server = "s";
-    info.UserAgent = "agent";
-    info.Username = "user";
     info.Reset();
 
     EXPECT_EQ(info.Accept, "text/html, */*");
     EXPECT_EQ(info.UserAgent, "Mozilla/3.0 (compatible; Norvane Library)");
-    EXPECT_EQ(info.AcceptCharSet, "");
-    EXPECT_EQ(info.Connection, "");
-    EXPECT_EQ(info.ContentLength, 0);
+    EXPECT_EQ(info.AcceptCharSet + info.Connection + info.Location + info.Server, "");
+    EXPECT_EQ(info.ContentLength + info.ContentRangeStart + info.ContentRangeEnd + info.ProxyPort, 0);
     EXPECT_FALSE(info.HasContentLength);
-    EXPECT_EQ(info.ContentRangeStart + info.ContentRangeEnd + info.ProxyPort, 0);
     EXPECT_EQ(info.Date + info.Expires + info.LastModified, 0);
     EXPECT_EQ(info.ExtraHeaders.Count(), 0);
-    EXPECT_EQ(info.Location + info.ProxyServer + info.Server, "");
-    // Not touched by a reset.
-    EXPECT_EQ(info.AcceptEncoding, "gzip");
-    EXPECT_EQ(info.AcceptLanguage, "fr");
-    EXPECT_EQ(info.From, "me@norvane.example");
-    EXPECT_EQ(info.Password, "pw");
-    EXPECT_EQ(info.Referer, "http://www.norvane.example/");
-    EXPECT_EQ(info.Username, "user");
+    EXPECT_EQ(info.AcceptEncoding + info.AcceptLanguage + info.From + info.Password + info.Referer + info.Username,
+              "keptkeptkeptkeptkeptkept");
 }
 
 std::string Joined(const TIdHeaderList& lines)

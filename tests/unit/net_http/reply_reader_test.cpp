@@ -95,25 +95,6 @@ TEST(ReplyBody, TheThreeWaysOfFindingTheEnd)
     }
 }
 
-TEST(ReplyBody, EarlyEndsRaiseClosedGracefully)
-{
-    const struct { const char* header; const char* wire; } cases[] = {
-        {"Content-Length: 10", "short"},
-        {"Transfer-Encoding: chunked", "5\r\nhel"},
-        {"Transfer-Encoding: chunked", "5\r\nhello"},
-        {"Transfer-Encoding: chunked", "5\r\nhello\r\n"},
-    };
-    for (const auto& c : cases) {
-        TIdHeaderList lines;
-        lines.Add(c.header);
-        TIdHeaderInfo reply;
-        reply.ProcessReplyHeaders(lines);
-        TIdHTTPMemorySource source(c.wire);
-        TIdMemoryStream stream;
-        EXPECT_THROW(ReadReplyBody(source, reply, stream), EIdConnClosedGracefully) << c.wire;
-    }
-}
-
 TEST(ReplyBody, ABodyReadOverALongerOneCutsItsTail)
 {
     TIdMemoryStream stream(std::string("a much longer earlier body"));
