@@ -18,6 +18,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -35,6 +36,9 @@ namespace {
 constexpr size_t kMaxHead = 16 * 1024;     // request line and header lines together
 constexpr size_t kMaxIgnoredBody = 1 << 20;  // a GET should carry no body; tolerate a small one
 constexpr int kIdleMilliseconds = 60000;   // a kept connection idle this long is closed
+constexpr int kMaxConnections = 256;       // one thread each; more are turned away at once
+
+std::atomic<int> gConnections{0};
 
 std::mutex gLogMutex;
 
@@ -286,13 +290,19 @@ int main(int argc, char** argv)
             std::perror("accept");
             return 1;
         }
+        if (gConnections.load() >= kMaxConnections) {
+            ::close(fd);
+            continue;
+        }
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         char text[INET_ADDRSTRLEN] = "?";
         ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
         const std::string name = std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
+        ++gConnections;
         std::thread([fd, options, name] {
             Serve(fd, options, name);
             ::close(fd);
+            --gConnections;
         }).detach();
     }
 }
