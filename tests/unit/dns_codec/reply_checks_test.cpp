@@ -20,6 +20,9 @@ Wire Answer(uint16_t type, std::initializer_list<uint8_t> data, uint16_t dataLen
     return Head(0, 1).U8(0).RecordHead(type, 60, dataLength).Bytes(data);
 }
 
+// An SOA answer with two root names and `count` bytes after them.
+std::string Soa(size_t count) { return Answer(6, {0, 0}).Fill(count, 7); }
+
 std::string Decode(TIdDNSMessage& m, const std::string& reply, int32_t queryLength = 0) {
     m.DNSHeader.ID = kId;
     m.QueryLength = queryLength;
@@ -112,28 +115,16 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"NS up to the end", Answer(2, {3, 'a', 'b', 'c'}), kSize + "8"},
         CheckCase{"NS closed", Answer(2, {3, 'a', 'b', 'c', 0}), ""},
         CheckCase{"SOA, mname only", Answer(6, {0}), kSize + "9"},
-        CheckCase{"SOA, 4 after names", Answer(6, {0, 0, 1, 2, 3, 4}), kSize + "10"},
-        CheckCase{"SOA, 5 after names", Answer(6, {0, 0, 1, 2, 3, 4, 5}), kSize + "11"},
-        CheckCase{"SOA, 8 after names", Answer(6, {0, 0, 1, 2, 3, 4, 5, 6, 7, 8}), kSize + "11"},
-        CheckCase{"SOA, 9 after names", Answer(6, {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9}), kSize + "12"},
-        CheckCase{"SOA, 12 after names", Answer(6, {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
-                  kSize + "12"},
-        CheckCase{"SOA, 13 after names",
-                  Answer(6, {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}), kSize + "13"},
-        CheckCase{"SOA, 16 after names",
-                  Answer(6, {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}),
-                  kSize + "13"},
-        CheckCase{"SOA, 17 after names",
-                  Answer(6, {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}),
-                  kSize + "14"},
-        CheckCase{"SOA, 19 after names",
-                  Answer(6, {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
-                             19}),
-                  kSize + "14"},
-        CheckCase{"SOA, 20 after names",
-                  Answer(6, {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
-                             19, 20}),
-                  ""},
+        CheckCase{"SOA, 4 after names", Soa(4), kSize + "10"},
+        CheckCase{"SOA, 5 after names", Soa(5), kSize + "11"},
+        CheckCase{"SOA, 8 after names", Soa(8), kSize + "11"},
+        CheckCase{"SOA, 9 after names", Soa(9), kSize + "12"},
+        CheckCase{"SOA, 12 after names", Soa(12), kSize + "12"},
+        CheckCase{"SOA, 13 after names", Soa(13), kSize + "13"},
+        CheckCase{"SOA, 16 after names", Soa(16), kSize + "13"},
+        CheckCase{"SOA, 17 after names", Soa(17), kSize + "14"},
+        CheckCase{"SOA, 19 after names", Soa(19), kSize + "14"},
+        CheckCase{"SOA, 20 after names", Soa(20), ""},
         CheckCase{"WKS, 4 bytes", Answer(11, {1, 2, 3, 4}), kSize + "15"},
         CheckCase{"WKS, 5 bytes", Answer(11, {1, 2, 3, 4, 6}), kSize + "16"},
         CheckCase{"WKS, 12 bytes", Answer(11, {1, 2, 3, 4, 6, 1, 2, 3, 4, 5, 6, 7}), kSize + "16"},
