@@ -1,6 +1,8 @@
 #include "ui/main_window.h"
 
 #include "app/whois_query.h"
+#include "dns/dns_servers.h"
+#include "net/dns/id_dns_resolver.h"
 #include "net/whois/id_whois.h"
 #include "runtime/files.h"
 #include "ui/about_box.h"
@@ -51,9 +53,8 @@ public:
     void BeginTreeUpdate() override { W.FTreeNodes->BeginUpdate(); }
     void EndTreeUpdate() override { W.FTreeNodes->EndUpdate(); }
     void ShowError(const std::string& message) override { W.ShowError(message); }
-    // The two branches of the results tree come with the DNS part of the window.
-    void ShowHostInfo(const std::string&) override {}
-    void ShowDnsRecords(const std::string&) override {}
+    void ShowHostInfo(const std::string& name) override { W.ShowHostInfo(name); }
+    void ShowDnsRecords(const std::string& name) override { W.ShowDnsRecords(name); }
     std::string QueryWhois(const std::string& host, const std::string& queryTemplate, int port,
                            const std::string& name) override
     {
@@ -81,6 +82,7 @@ TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
     ui->setupUi(this);
     FTreeNodes = std::make_unique<TTreeNodes>(*ui->TreeDNS, FImageList);
     IdWhois1->ASCIIFilter = true;
+    CreateDnsResolver();
     ApplyFormColors(this);
     CreateImages();
     WireEvents();
@@ -119,6 +121,8 @@ void TFMain::WireEvents()
     ui->PageControl->OnDrawTab = [this](QPainter& canvas, int tabIndex, const QRect& rect, bool active) {
         PageControlDrawTab(canvas, tabIndex, rect, active);
     };
+    WireDnsPage();
+    connect(ui->Enregistrersous1, &QAction::triggered, this, &TFMain::Enregistrersous1Click);
     connect(ui->Gestion1, &QAction::triggered, this, &TFMain::Gestion1Click);
     connect(ui->Aide1, &QAction::triggered, this, &TFMain::Aide1Click);
     connect(ui->Aproposde1, &QAction::triggered, this, &TFMain::Aproposde1Click);
@@ -130,6 +134,7 @@ void TFMain::FormCreate()
     if (AppDir.empty()) AppDir = ExecutableDirectory();
     WhoisServers.Clear();
     WhoisServers.LoadFromFile(AppDir + "whois.dat");
+    DefaultDnsServer = LoadDefaultDnsServer([this](const std::string& message) { ShowError(message); });
     ui->PageControl->setCurrentWidget(ui->TabWhois);
 }
 

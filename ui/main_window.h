@@ -13,6 +13,7 @@
 class QPainter;
 class QTreeWidgetItem;
 class TDesktop;
+class TIdDNSResolver;
 class TIdWhois;
 namespace Ui {
 class TFMain;
@@ -48,6 +49,7 @@ public:
     TWhoisServers WhoisServers;
     std::string DefaultDnsServer;
     std::unique_ptr<TIdWhois> IdWhois1;
+    std::unique_ptr<TIdDNSResolver> IdDNSResolver1;
     QTreeWidgetItem* HostRootNode = nullptr;
     int LastMouseX = 0;
     int LastMouseY = 0;
@@ -63,6 +65,14 @@ private slots:
     void Aide1Click();
     void Aproposde1Click();
     void Quitter1Click();
+    // The DNS page (main_window_dns.cpp) and saving (main_window_save.cpp).
+    void TreeDNSExpanded(QTreeWidgetItem* node);
+    void TreeDNSCollapsed(QTreeWidgetItem* node);
+    void TreeDNSMouseMove(int x, int y);
+    void TreeDNSDblClick();
+    void SpeedButton1Click();
+    void LabeledEditIPKeyUp(int key, Qt::KeyboardModifiers shift);
+    void Enregistrersous1Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -73,6 +83,12 @@ private:
 
     void CreateImages();
     void WireEvents();
+    // The resolver component as the form sets it up: active, port 53, 4000 ms.
+    void CreateDnsResolver();
+    void WireDnsPage();
+    // The two branches of the results tree.
+    void ShowHostInfo(const std::string& name);
+    void ShowDnsRecords(const std::string& name);
     void FormCreate();
     void PageControlDrawTab(QPainter& canvas, int tabIndex, const QRect& rect, bool active);
     // The database update dialog runs here; the catalogue is reloaded after it whatever

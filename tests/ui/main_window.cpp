@@ -421,6 +421,8 @@ private slots:
         WriteFileBytes(DataDir() + "whois.dat",
                        "#1\r\nfr=127.0.0.1\r\np@127.0.0.1=" + std::to_string(server.Port()) + "\r\n");
         FWindow->ReloadWhoisServers();
+        // The DNS steps would ask the machine's own resolver about example.fr.
+        Find<QCheckBox>("CheckDNS")->setChecked(false);
         FWindow->SetMemoText("previous reply");
         TypeName(QStringLiteral("example.fr"));
         Invoke("Button1Click");
