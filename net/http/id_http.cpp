@@ -122,11 +122,11 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
     const bool redirect = (statusClass == 3 && StatusCode != 304) || !Reply.Location.empty();
     const auto chunked = [this] { ReportStatus(StatusText, "Chunk Started"); };
 
+    // The body is read in every case, so the connection stays in step.
+    ReadReplyBody(source, Reply, stream, chunked);
     if (!redirect) {
-        ReadReplyBody(source, Reply, stream, chunked);
         if (statusClass != 2) RaiseReplyError(status.Reply10);
     } else {
-        ReadReplyBody(source, Reply, stream, chunked);
         std::string dest = Reply.Location;
         if (HandleRedirects && RedirectDepth < RedirectMaximum) {
             stream.SetPosition(0);
