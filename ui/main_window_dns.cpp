@@ -119,6 +119,8 @@ void TFMain::ShowDnsRecords(const std::string& name)
 
 void TFMain::TreeDNSExpanded(QTreeWidgetItem* node)
 {
+    // A node without children has nothing to open; the toolkit reports it expanded all the same.
+    if (node->childCount() == 0) return;
     const int image = ImageAfterExpanding(TTreeNodes::Image(node));
     FTreeNodes->SetImages(node, image, image);
 }
