@@ -9,5 +9,5 @@
 std::string StandardErrorText(std::string_view message);
 
 // The application's title, used as the box's caption: the executable's file name up to
-// its first ".", its first letter in capitals and every later letter in lower case.
+// its first ".", every letter after the first in lower case (the first stays as it is).
 std::string ApplicationTitle(std::string_view executablePath);

@@ -59,7 +59,7 @@ private slots:
             QCOMPARE(thrower.Handled, 1);
             QCOMPARE(FDesktop.Boxes.size(), size_t(1));
             QCOMPARE(FDesktop.Boxes[0].Text, c.text);
-            QCOMPARE(FDesktop.Boxes[0].Caption, QStringLiteral("Uitest_application"));
+            QCOMPARE(FDesktop.Boxes[0].Caption, QStringLiteral("uitest_application"));
             QCOMPARE(FDesktop.Boxes[0].Icon, QMessageBox::Critical);
         }
     }

@@ -30,11 +30,11 @@ TEST(StandardErrorBox, CaptionIsTheExecutableNameUpToItsFirstDot)
         const char* path;
         const char* title;
     } cases[] = {
-        {"/usr/local/bin/norvane", "Norvane"},
+        {"/usr/local/bin/norvane", "norvane"},  // the first letter keeps its case
         {"/opt/NORVANE.EXE", "Norvane"},
         {"/home/a.b/NvTool.tar.gz", "Nvtool"},  // dots of the directories do not count
-        {"norvane", "Norvane"},
-        {"/x/q", "Q"},
+        {"norvane", "norvane"},
+        {"/x/q", "q"},
         {"/x/.hidden", ""},
         {"", ""},
     };
