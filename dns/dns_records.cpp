@@ -5,21 +5,26 @@
 
 #include <array>
 
+void QueryRecords(TIdDNSResolver& resolver, const std::string& server, const std::string& name, uint16_t type)
+{
+    resolver.ClearResults();
+    resolver.Host = server;
+    resolver.Questions.Clear();
+    resolver.DNSHeader.SetQR(false);
+    resolver.DNSHeader.SetOpcode(0);
+    resolver.DNSHeader.SetRD(true);
+    resolver.DNSHeader.QDCount = 1;
+    TQuestionItem& question = resolver.Questions.Add();
+    question.QName = name;
+    question.QType = type;
+    question.QClass = 1;
+    resolver.Resolve();
+}
+
 bool QueryAllRecords(TIdDNSResolver& resolver, const std::string& server, const std::string& name)
 {
     try {
-        resolver.ClearResults();
-        resolver.Host = server;
-        resolver.Questions.Clear();
-        resolver.DNSHeader.SetQR(false);
-        resolver.DNSHeader.SetOpcode(0);
-        resolver.DNSHeader.SetRD(true);
-        resolver.DNSHeader.QDCount = 1;
-        TQuestionItem& question = resolver.Questions.Add();
-        question.QName = name;
-        question.QType = 255;
-        question.QClass = 1;
-        resolver.Resolve();
+        QueryRecords(resolver, server, name, 255);
         return true;
     } catch (...) {
         // A time-out, a socket error, a server's error code, a damaged reply: the branch

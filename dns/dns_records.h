@@ -1,6 +1,7 @@
 #pragma once
 #include "dns/results_tree.h"
 
+#include <cstdint>
 #include <string>
 
 class TIdDNSResolver;
@@ -15,6 +16,11 @@ public:
     // The answer section of the last reply.
     virtual const TIdDNSResourceList& Answers() const = 0;
 };
+
+// One exchange as the record query makes it (recursion desired, class 1), for any type:
+// asks `server` about `name` through the resolver, whose Port and ReceiveTimeout stay as
+// set. Raises what the resolver raises.
+void QueryRecords(TIdDNSResolver& resolver, const std::string& server, const std::string& name, uint16_t type);
 
 // Asks `server` for all records (type 255, class 1, recursion desired) of `name`
 // through the resolver, whose Port and ReceiveTimeout stay as set. Every failure,

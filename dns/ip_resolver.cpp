@@ -1,10 +1,14 @@
 #include "dns/ip_resolver.h"
 
-std::string ResolveIpField(IHostResolver& resolver, const std::string& field, const std::string& shown)
+TReverseLookup ResolveIpAddress(IHostResolver& resolver, const std::string& field)
 {
     const uint32_t address = winsock::inet_addr(field.c_str());
-    const TReverseLookup result =
-        ReverseLookup(resolver, reinterpret_cast<const char*>(&address), sizeof address, winsock::WS_AF_INET);
+    return ReverseLookup(resolver, reinterpret_cast<const char*>(&address), sizeof address, winsock::WS_AF_INET);
+}
+
+std::string ResolveIpField(IHostResolver& resolver, const std::string& field, const std::string& shown)
+{
+    const TReverseLookup result = ResolveIpAddress(resolver, field);
     if (result.Status == ReverseFound || result.Status == ReverseNoRecord) return result.Text;
     return shown;
 }

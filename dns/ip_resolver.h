@@ -3,6 +3,10 @@
 
 #include <string>
 
+// The panel's lookup itself: the address typed in `field` read by inet_addr (text that
+// is no address is looked up as 255.255.255.255), then its reverse lookup.
+TReverseLookup ResolveIpAddress(IHostResolver& resolver, const std::string& field);
+
 // The "Résolveur d'IP" panel: the text the result field shows after resolving the
 // address typed in `field` (read by inet_addr, so text that is no address is looked up
 // as 255.255.255.255). A host name or the no-record text replaces `shown`; the other
