@@ -1,0 +1,232 @@
+// The real main window inside the fake Internet: lookups against the test zones and the
+// test whois server, the results file against the one checked in, the IP resolver, and a
+// screenshot of the DNS page. Runs under tests/e2e/fake-internet.sh only.
+#include "runtime/files.h"
+#include "tests/ui/fake_desktop.h"
+#include "ui/ansi.h"
+#include "ui/application.h"
+#include "ui/main_window.h"
+#include "ui/page_control.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+struct SavingDesktop : FakeDesktop {
+    QString Answer;
+    QString Proposed;
+    QString SaveFileName(QWidget*, const QString& proposed, const QString&) override
+    {
+        Proposed = proposed;
+        return Answer;
+    }
+};
+
+// One line per node: TABs for the depth, the text, and the node's image and data.
+void Describe(const QTreeWidgetItem& node, int depth, QStringList& lines)
+{
+    lines << QString(depth, QLatin1Char('\t')) + node.text(0) +
+                 QStringLiteral(" [%1 %2]").arg(TTreeNodes::Image(&node)).arg(TTreeNodes::Data(&node));
+    for (int i = 0; i < node.childCount(); ++i) Describe(*node.child(i), depth + 1, lines);
+}
+
+const QString Screenshots = QStringLiteral(NORVANE_BIN_DIR "/../screenshots");
+
+}  // namespace
+
+class WindowInFakeInternet : public QObject {
+    Q_OBJECT
+
+private:
+    std::string FDataDir;
+    QTemporaryDir FScratch;
+    std::unique_ptr<SavingDesktop> FDesktop;
+    std::unique_ptr<TFMain> FWindow;
+
+    template <typename T> T* Find(const char* name) const
+    {
+        T* found = FWindow->findChild<T*>(QString::fromLatin1(name));
+        if (!found) qFatal("no control %s", name);
+        return found;
+    }
+    QTreeWidget* Tree() const { return Find<QTreeWidget>("TreeDNS"); }
+    void Open(const std::string& dataDir)
+    {
+        FDesktop = std::make_unique<SavingDesktop>();
+        static_cast<TApplication*>(qApp)->SetDesktop(*FDesktop);
+        FWindow = std::make_unique<TFMain>(*FDesktop, dataDir);
+        FWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FWindow.get()));
+    }
+    void Lookup(const QString& name, bool whois, bool dns)
+    {
+        Find<QLineEdit>("LEditName")->setText(name);
+        Find<QCheckBox>("CheckWhois")->setChecked(whois);
+        Find<QCheckBox>("CheckDNS")->setChecked(dns);
+        QTest::keyClick(Find<QLineEdit>("LEditName"), Qt::Key_Return);
+    }
+    QStringList TreeLines() const
+    {
+        QStringList lines;
+        for (int i = 0; i < Tree()->topLevelItemCount(); ++i) Describe(*Tree()->topLevelItem(i), 0, lines);
+        return lines;
+    }
+    void KeepScreenshot(const QString& name)
+    {
+        Find<TPageControl>("PageControl")->setCurrentWidget(Find<QWidget>("TabDNS"));
+        QCoreApplication::processEvents();
+        QDir().mkpath(Screenshots);
+        QVERIFY(FWindow->grab().save(Screenshots + QLatin1Char('/') + name));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const char* dir = std::getenv("FAKE_INTERNET_DIR");
+        if (dir == nullptr) QSKIP("runs inside the fake Internet only (tests/e2e/fake-internet.sh)");
+        FDataDir = std::string(dir) + "/data/";
+        QVERIFY(FScratch.isValid());
+    }
+    void init() { Open(FDataDir); }
+    void cleanup() { FWindow.reset(); }
+
+    void FullLookupThenSaveGivesTheExpectedFile()
+    {
+        QCOMPARE(FWindow->DefaultDnsServer, std::string("127.0.0.53"));
+        Lookup(QStringLiteral("norvane.test"), true, true);
+        QVERIFY(FDesktop->Boxes.empty());
+        QCOMPARE(Tree()->topLevelItemCount(), 2);
+        QVERIFY(Tree()->topLevelItem(0)->isExpanded());
+        QVERIFY(Tree()->topLevelItem(1)->isExpanded());
+        KeepScreenshot(QStringLiteral("dns-page.png"));
+
+        FDesktop->Answer = FScratch.filePath(QStringLiteral("saved"));
+        QVERIFY(QMetaObject::invokeMethod(FWindow.get(), "Enregistrersous1Click"));
+        QCOMPARE(FDesktop->Proposed, QStringLiteral("norvane_test.txt"));
+        const std::string saved = ReadFileBytes(FScratch.filePath(QStringLiteral("saved.txt")).toStdString());
+        const std::string expected = ReadFileBytes(NORVANE_SOURCE_DIR "/tests/e2e/expected/norvane.test.txt");
+        if (saved != expected) {
+            WriteFileBytes(NORVANE_BIN_DIR "/../e2e-saved-norvane.test.txt", saved);
+            QFAIL("the saved file differs from tests/e2e/expected/norvane.test.txt; see e2e-saved-norvane.test.txt in the build folder");
+        }
+
+        // The whole tree, opened, for the record.
+        Tree()->expandAll();
+        KeepScreenshot(QStringLiteral("dns-page-expanded.png"));
+    }
+
+    void DnsAloneKeepsTheWhoisPage()
+    {
+        FWindow->SetMemoText("earlier page\r\n");
+        Lookup(QStringLiteral("norvane.test"), false, true);
+        QVERIFY(FDesktop->Boxes.empty());
+        QCOMPARE(FWindow->MemoText(), std::string("earlier page\r\n"));
+        QCOMPARE(Tree()->topLevelItemCount(), 2);
+        QCOMPARE(Tree()->topLevelItem(1)->text(0), QStringLiteral("Réponse du DNS: ns1.norvane.test"));
+    }
+
+    void NameThatDoesNotExistGivesTheHostBranchAlone()
+    {
+        Lookup(QStringLiteral("absent.norvane.test"), false, true);
+        QVERIFY(FDesktop->Boxes.empty());
+        QCOMPARE(TreeLines(), QStringList({QStringLiteral("Réponse du DNS par défaut [0 0]"),
+                                           QStringLiteral("\tl'hôte n'a pas été trouvé... [-1 0]")}));
+        QVERIFY(!Tree()->topLevelItem(0)->isExpanded());
+    }
+
+    void MailOnlyNameShowsItsWwwForm()
+    {
+        Lookup(QStringLiteral("courrier.norvane.test"), false, true);
+        QVERIFY(FDesktop->Boxes.empty());
+        QCOMPARE(TreeLines(), QStringList({
+                                  QStringLiteral("Réponse du DNS par défaut [1 0]"),
+                                  QStringLiteral("\tNom officiel [0 0]"),
+                                  QStringLiteral("\t\twww.courrier.norvane.test [2 1]"),
+                                  QStringLiteral("\tNom en alias [0 0]"),
+                                  QStringLiteral("\tAdresse IP [0 0]"),
+                                  QStringLiteral("\t\t127.0.1.20 [2 1]"),
+                                  QStringLiteral("\t127.0.1.20 [0 0]"),
+                                  QStringLiteral("\t\twww.courrier.norvane.test [2 1]"),
+                                  // No name server in that answer: dns.dat's server for "test".
+                                  QStringLiteral("Réponse du DNS: 127.0.0.53 [1 0]"),
+                                  QStringLiteral("\tNom de domaine [0 0]"),
+                                  QStringLiteral("\tCPU [0 0]"),
+                                  QStringLiteral("\tOS [0 0]"),
+                                  QStringLiteral("\tEMailBox [0 0]"),
+                                  QStringLiteral("\tRMailBox [0 0]"),
+                                  QStringLiteral("\tMX Exchange [0 0]"),
+                                  QStringLiteral("\t\tmail.norvane.test [2 2]"),
+                                  QStringLiteral("\tSOA RName [0 0]"),
+                                  QStringLiteral("\tSOA MName [0 0]"),
+                              }));
+    }
+
+    void AddressWithoutNameRecordIsAValueNotALink()
+    {
+        Lookup(QStringLiteral("station.norvane.test"), false, true);
+        const QStringList lines = TreeLines();
+        // 127.0.1.30 has a reverse entry, but no name record in it.
+        QCOMPARE(lines.mid(0, 8), QStringList({
+                                      QStringLiteral("Réponse du DNS par défaut [1 0]"),
+                                      QStringLiteral("\tNom officiel [0 0]"),
+                                      QStringLiteral("\t\tstation.norvane.test [2 1]"),
+                                      QStringLiteral("\tNom en alias [0 0]"),
+                                      QStringLiteral("\tAdresse IP [0 0]"),
+                                      QStringLiteral("\t\t127.0.1.30 [2 1]"),
+                                      QStringLiteral("\t127.0.1.30 [0 0]"),
+                                      QStringLiteral("\t\tAucun enregistrement trouvé... [2 2]"),
+                                  }));
+    }
+
+    void IpResolverShowsNamesAndKeepsThemOverOtherFailures()
+    {
+        auto* field = Find<QLineEdit>("LabeledEditIP");
+        auto* result = Find<QLineEdit>("EditURL");
+        const struct {
+            const char* address;
+            QString shown;
+        } steps[] = {
+            {"127.0.0.1", QStringLiteral("localhost.fake")},         // the namespace's hosts file
+            {"127.0.1.11", QStringLiteral("web2.norvane.test")},     // the test reverse zone
+            {"127.0.1.99", QStringLiteral("web2.norvane.test")},     // no such name: kept
+            {"127.0.0.53", QStringLiteral("web2.norvane.test")},     // a zone nobody serves: kept
+            {"abc", QStringLiteral("web2.norvane.test")},            // 255.255.255.255: kept
+            {"127.0.1.30", QStringLiteral("Aucun enregistrement trouvé...")},
+        };
+        for (const auto& s : steps) {
+            field->setText(QString::fromLatin1(s.address));
+            QTest::keyClick(field, Qt::Key_Enter);
+            QCOMPARE(result->text(), s.shown);
+        }
+    }
+
+    void WhoisServerThatDoesNotResolveShowsSocketError11001()
+    {
+        const std::string dir = FScratch.path().toStdString() + "/unresolved/";
+        QVERIFY(QDir().mkpath(QString::fromStdString(dir)));
+        WriteFileBytes(dir + "whois.dat", "#1\r\nnowhere=absent.norvane.test\r\n");
+        cleanup();
+        Open(dir);
+        Lookup(QStringLiteral("x.nowhere"), true, false);
+        QCOMPARE(FDesktop->Boxes.size(), size_t(1));
+        QCOMPARE(FDesktop->Boxes[0].Caption, QStringLiteral("Erreur"));
+        QCOMPARE(FDesktop->Boxes[0].Text, QStringLiteral("Socket Error # 11001\r\n"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TApplication application(argc, argv);
+    WindowInFakeInternet test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_e2e.moc"
