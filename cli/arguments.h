@@ -1,0 +1,38 @@
+#pragma once
+#include "runtime/exception.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the command line asks for.
+enum class TCommand { Help, Version, Lookup, Whois, Dns, ResolveIp, Update };
+
+struct TArguments {
+    TCommand Command = TCommand::Help;
+    // lookup, whois, dns: the name; resolve-ip: the address. As typed (UTF-8).
+    std::string Name;
+    // lookup: both steps unless one of these says otherwise.
+    bool WhoisOnly = false;
+    bool DnsOnly = false;
+    // lookup -o: the results file; empty for standard output.
+    std::string OutputFile;
+    // lookup, update: where whois.dat and dns.dat are; empty for the executable's folder.
+    std::string DataDir;
+    // whois: the server (required); dns: the server, or empty for the computer's own.
+    std::string Server;
+    bool ServerGiven = false;
+    int32_t Port = 0;  // whois 43, dns 53 unless given
+    uint16_t Type = 255;
+    int32_t Timeout = 4000;
+};
+
+// A command line that cannot be followed; the message says what is wrong, in one line.
+class EUsageError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The arguments after the program's name. "--help" or "-h" anywhere asks for the help;
+// "--" ends the options. Raises EUsageError.
+TArguments ParseArguments(const std::vector<std::string>& args);

@@ -1,0 +1,14 @@
+#pragma once
+#include "cli/arguments.h"
+
+class TConsole;
+
+// The subcommands; each returns the program's exit status (cli/exit_status.h).
+int RunLookup(const TArguments& args, TConsole& console);
+int RunWhois(const TArguments& args, TConsole& console);
+int RunDns(const TArguments& args, TConsole& console);
+int RunResolveIp(const TArguments& args, TConsole& console);
+int RunUpdate(const TArguments& args, TConsole& console);
+
+// The data directory with its trailing "/": the one given, or the executable's own.
+std::string DataDirectory(const TArguments& args);

@@ -1,0 +1,33 @@
+#pragma once
+#include <ostream>
+#include <string>
+#include <string_view>
+
+// Where the companion writes. The program's own texts are Windows-1252 bytes with CR LF
+// line breaks; the terminal gets UTF-8 with LF. The command line's own texts (usage,
+// help) are UTF-8 already and go out unchanged.
+class TConsole {
+public:
+    TConsole(std::ostream& out, std::ostream& err, bool errIsTerminal)
+        : FOut(out), FErr(err), FErrIsTerminal(errIsTerminal)
+    {
+    }
+
+    // Program text on standard output, converted, with no line break added.
+    void Print(std::string_view text);
+    // A message on standard error, converted, on a line of its own; nothing when empty.
+    void Error(std::string_view text);
+    // Progress for a person watching: like Error, but only when standard error is a terminal.
+    void Progress(std::string_view text);
+    // UTF-8 text as it is.
+    void RawOut(std::string_view text) { FOut << text; }
+    void RawErr(std::string_view text) { FErr << text; }
+
+private:
+    std::ostream& FOut;
+    std::ostream& FErr;
+    bool FErrIsTerminal;
+};
+
+// Windows-1252 bytes as UTF-8, every CR LF made LF (a lone CR stays).
+std::string ForTerminal(std::string_view text);

@@ -1,0 +1,29 @@
+// dns: one exchange with a DNS server, listed record by record.
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/dns_listing.h"
+#include "cli/exit_status.h"
+#include "dns/dns_records.h"
+#include "dns/dns_servers.h"
+#include "net/dns/id_dns_resolver.h"
+#include "platform/codepage.h"
+
+#include <exception>
+
+int RunDns(const TArguments& args, TConsole& console)
+{
+    TIdDNSResolver resolver;
+    resolver.Port = args.Port;
+    resolver.ReceiveTimeout = args.Timeout;
+    const std::string server =
+        args.ServerGiven ? Utf8ToCp1252(args.Server)
+                         : LoadDefaultDnsServer([&console](const std::string& message) { console.Error(message); });
+    try {
+        QueryRecords(resolver, server, Utf8ToCp1252(args.Name), args.Type);
+    } catch (const std::exception& failure) {
+        console.Error(failure.what());
+        return ExitFailed;
+    }
+    console.Print(DnsListing(resolver));
+    return ExitOk;
+}

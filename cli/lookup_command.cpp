@@ -1,0 +1,40 @@
+// lookup: what "Lancer" does, then the results as "Enregistrer sous" writes them.
+#include "app/results_file.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/exit_status.h"
+#include "cli/lookup_window.h"
+#include "platform/codepage.h"
+#include "runtime/files.h"
+
+#include <exception>
+
+std::string DataDirectory(const TArguments& args)
+{
+    if (args.DataDir.empty()) return ExecutableDirectory();
+    return args.DataDir.back() == '/' ? args.DataDir : args.DataDir + "/";
+}
+
+int RunLookup(const TArguments& args, TConsole& console)
+{
+    TLookupWindow window(console, DataDirectory(args));
+    window.FormCreate();
+    window.LEditName = Utf8ToCp1252(args.Name);
+    window.CheckWhois = !args.DnsOnly;
+    window.CheckDNS = !args.WhoisOnly;
+
+    TLookupDriver(window, window.WhoisServers).Button1Click();
+    if (window.Refused()) return ExitFailed;
+
+    if (args.OutputFile.empty()) {
+        console.Print(ResultsFileContent(WithClosingEmptyLine(window.MemoText()), window.TreeLines()));
+    } else {
+        try {
+            SaveResults(window, args.OutputFile);
+        } catch (...) {
+            ReportException(console, std::current_exception());
+            return ExitCannotCreate;
+        }
+    }
+    return window.WhoisFailed() ? ExitWhoisFailed : ExitOk;
+}

@@ -1,0 +1,23 @@
+// resolve-ip: the "Résolveur d'IP" panel.
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/exit_status.h"
+#include "dns/host_info.h"
+#include "dns/ip_resolver.h"
+#include "net/socket/id_component.h"
+#include "platform/codepage.h"
+
+int RunResolveIp(const TArguments& args, TConsole& console)
+{
+    // The panel relies on the socket stack that the window's components keep up.
+    const TIdComponent stackUser;
+    TSystemHostResolver resolver;
+    const TReverseLookup result = ResolveIpAddress(resolver, Utf8ToCp1252(args.Name));
+    if (result.Status == ReverseFailed) {
+        // The panel keeps its old text; the reason is worth telling here.
+        console.Error(result.Text);
+        return ExitFailed;
+    }
+    console.Print(result.Text + "\r\n");
+    return ExitOk;
+}

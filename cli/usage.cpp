@@ -1,0 +1,49 @@
+#include "cli/usage.h"
+
+#include <norvane_config.h>
+
+std::string UsageText()
+{
+    return "Utilisation :\n"
+           "  norvane-cli lookup [--whois-only | --dns-only] [-o FICHIER] [--data-dir DOSSIER] NOM\n"
+           "  norvane-cli whois --server HÔTE [--port N] NOM\n"
+           "  norvane-cli dns [--server ADRESSE] [--port N] [--type TYPE] [--timeout MS] NOM\n"
+           "  norvane-cli resolve-ip ADRESSE\n"
+           "  norvane-cli update [--data-dir DOSSIER]\n"
+           "  norvane-cli --help | --version\n";
+}
+
+std::string HelpText()
+{
+    return "norvane-cli : les recherches de Norvane sans la fenêtre.\n"
+           "\n" +
+           UsageText() +
+           "\n"
+           "lookup      Ce que fait « Lancer » : recherche Whois et recherche DNS du nom\n"
+           "            (--whois-only ou --dns-only pour une seule des deux). Écrit les\n"
+           "            résultats comme « Enregistrer sous », en UTF-8 sur la sortie standard,\n"
+           "            ou tels quels dans FICHIER avec -o (Windows-1252, CR LF).\n"
+           "            Les étapes s'affichent sur la sortie d'erreur si c'est un terminal.\n"
+           "              norvane-cli lookup example.org\n"
+           "              norvane-cli lookup --dns-only -o example_org.txt example.org\n"
+           "whois       Interroge le serveur Whois donné (port 43 par défaut), sans modèle.\n"
+           "              norvane-cli whois --server whois.example.net example.org\n"
+           "dns         Un échange avec un serveur DNS (celui de l'ordinateur par défaut,\n"
+           "            port 53, type ANY, délai 4000 ms), enregistrement par enregistrement.\n"
+           "            TYPE : un nombre de 0 à 65535, ou l'un des noms A NS MD MF CNAME SOA\n"
+           "            MB MG MR NULL WKS PTR HINFO MINFO MX TXT AXFR MAILB MAILA ANY.\n"
+           "              norvane-cli dns --type MX example.org\n"
+           "resolve-ip  Ce que fait le « Résolveur d'IP » : le nom d'hôte d'une adresse IP.\n"
+           "              norvane-cli resolve-ip 127.0.0.1\n"
+           "update      Mise à jour des bases de données whois.dat et dns.dat.\n"
+           "              norvane-cli update\n"
+           "\n"
+           "Les fichiers whois.dat et dns.dat sont lus dans le dossier du programme,\n"
+           "ou dans DOSSIER avec --data-dir.\n"
+           "\n"
+           "Code de retour : 0 réussite ; 1 nom refusé ou échec ; 2 échec de la\n"
+           "recherche Whois (lookup écrit tout de même l'arbre DNS) ; 64 ligne de commande\n"
+           "incorrecte ; 73 fichier de résultats impossible à créer.\n";
+}
+
+std::string VersionText() { return std::string("norvane-cli ") + NORVANE_VERSION + "\n"; }

@@ -1,0 +1,20 @@
+// whois: the query typed by hand on the "Whois" page.
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/exit_status.h"
+#include "cli/lookup_window.h"
+#include "platform/codepage.h"
+
+int RunWhois(const TArguments& args, TConsole& console)
+{
+    // The catalogue plays no part in this query: no data directory is read.
+    TLookupWindow window(console, "");
+    window.LEditName = Utf8ToCp1252(args.Name);
+    window.LabeledEdit1 = Utf8ToCp1252(args.Server);
+    window.IdWhois1.Port = args.Port;
+
+    TLookupDriver(window, window.WhoisServers).SpeedButton3Click();
+    if (window.WhoisFailed()) return ExitWhoisFailed;
+    console.Print(window.MemoText());
+    return ExitOk;
+}
