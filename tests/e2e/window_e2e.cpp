@@ -169,21 +169,34 @@ private slots:
                               }));
     }
 
-    void AddressWithoutNameRecordIsAValueNotALink()
+    void FailedReverseLookupsAreValuesNotLinks()
     {
-        Lookup(QStringLiteral("station.norvane.test"), false, true);
-        const QStringList lines = TreeLines();
-        // 127.0.1.30 has a reverse entry, but no name record in it.
-        QCOMPARE(lines.mid(0, 8), QStringList({
-                                      QStringLiteral("Réponse du DNS par défaut [1 0]"),
-                                      QStringLiteral("\tNom officiel [0 0]"),
-                                      QStringLiteral("\t\tstation.norvane.test [2 1]"),
-                                      QStringLiteral("\tNom en alias [0 0]"),
-                                      QStringLiteral("\tAdresse IP [0 0]"),
-                                      QStringLiteral("\t\t127.0.1.30 [2 1]"),
-                                      QStringLiteral("\t127.0.1.30 [0 0]"),
-                                      QStringLiteral("\t\tAucun enregistrement trouvé... [2 2]"),
-                                  }));
+        const struct {
+            const char* name;
+            const char* address;
+            QString reverse;
+        } cases[] = {
+            // The reverse zone has a record for it, but no name record.
+            {"station.norvane.test", "127.0.1.30", QStringLiteral("Aucun enregistrement trouvé...")},
+            // Not in the reverse zone at all.
+            {"nameless.norvane.test", "127.0.1.99", QStringLiteral("Hôte n'a pas été trouvé...")},
+            // A reverse zone that no server serves: the server refuses.
+            {"ns1.norvane.test", "127.0.0.53", QStringLiteral("Echec de la fonction...")},
+        };
+        for (const auto& c : cases) {
+            Lookup(QString::fromLatin1(c.name), false, true);
+            const QString address = QString::fromLatin1(c.address);
+            QCOMPARE(TreeLines().mid(0, 8), QStringList({
+                                                QStringLiteral("Réponse du DNS par défaut [1 0]"),
+                                                QStringLiteral("\tNom officiel [0 0]"),
+                                                QStringLiteral("\t\t%1 [2 1]").arg(QString::fromLatin1(c.name)),
+                                                QStringLiteral("\tNom en alias [0 0]"),
+                                                QStringLiteral("\tAdresse IP [0 0]"),
+                                                QStringLiteral("\t\t%1 [2 1]").arg(address),
+                                                QStringLiteral("\t%1 [0 0]").arg(address),
+                                                QStringLiteral("\t\t%1 [2 2]").arg(c.reverse),
+                                            }));
+        }
     }
 
     void IpResolverShowsNamesAndKeepsThemOverOtherFailures()
