@@ -300,7 +300,6 @@ private slots:
         } cases[] = {
             {"out.", "out.txt"},
             {"out.log", "out.log"},
-            {"out.txt", "out.txt"},
             {"", ""},
         };
         FWindow->SetMemoText("abc");
@@ -319,13 +318,6 @@ private slots:
                 QCOMPARE(FWindow->MemoText(), pageBefore);
             }
         }
-    }
-
-    void NothingLookedUpGivesAnEmptyFile()
-    {
-        FDesktop->Answer = FDir.filePath(QStringLiteral("empty"));
-        QVERIFY(QMetaObject::invokeMethod(FWindow.get(), "Enregistrersous1Click"));
-        QCOMPARE(ReadFileBytes(DataDir() + "empty.txt"), std::string());
     }
 
     void AFileThatCannotBeCreatedReachesTheStandardErrorBox()

@@ -75,19 +75,6 @@ TEST(HostBranch, FoundWithAliasesAndThreeAddresses)
                                      "addr 192.0.2.12 4 2"}));
 }
 
-TEST(HostBranch, NoAliasesLeavesTheLabelEmpty)
-{
-    FakeHostResolver resolver;
-    resolver.Names["example.org"] = {"example.org", {}, {{{192, 0, 2, 10}}}};
-    resolver.ReverseErrors["192.0.2.10"] = winsock::WSATRY_AGAIN;
-    RecordingTree tree;
-    TTreeNode* root = nullptr;
-    EXPECT_TRUE(ShowHostInfo(resolver, tree, "example.org", root));
-    EXPECT_EQ(tree.Lines(), (Lines{Root + " [0/0 0] +", "  Nom officiel [0/0 0]", "    example.org [2/2 1]",
-                                   "  Nom en alias [0/0 0]", "  Adresse IP [0/0 0]", "    192.0.2.10 [2/2 1]",
-                                   "  192.0.2.10 [0/0 0]", "    " + Failed + " [2/2 2]"}));
-}
-
 TEST(HostBranch, TheWwwFormWhenTheShortFormHasNoAddress)
 {
     FakeHostResolver resolver;
