@@ -560,7 +560,7 @@ private slots:
         QCOMPARE(FDesktop->Boxes.size(), size_t(1));
         const auto& box = FDesktop->Boxes[0];
         QCOMPARE(box.Text, QString::fromStdString("Cannot open file " + DataDir() + "whois.dat."));
-        QCOMPARE(box.Caption, QStringLiteral("Uitest_main_window"));
+        QCOMPARE(box.Caption, QStringLiteral("uitest_main_window"));
         QCOMPARE(box.Icon, QMessageBox::Critical);
         QVERIFY(FWindow->isVisible());
         QCOMPARE(FWindow->WhoisServers.Count(), 0);
