@@ -1,0 +1,267 @@
+#!/usr/bin/env bash
+# norvane-cli end to end.
+#
+#   cli-e2e.sh usage BIN_DIR      the command line itself (no network at all)
+#   cli-e2e.sh internet BIN_DIR   every subcommand, run inside the fake Internet:
+#                                 fake-internet.sh BIN_DIR -- cli-e2e.sh internet BIN_DIR
+#
+# Exit 0 when every check passes, 1 otherwise, 77 when the fake Internet is not there.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+mode=${1:?mode}
+bin=${2:?bin dir}
+cli="$bin/norvane-cli"
+expected_file="$here/../expected/norvane.test.txt"
+[ -x "$cli" ] || { echo "no $cli"; exit 1; }
+
+scratch=$(mktemp -d /tmp/norvane-cli-e2e-XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# Runs the companion: standard output, standard error and the status into $out, $err, $status.
+run() {
+  "$cli" "$@" > "$scratch/out" 2> "$scratch/err"
+  status=$?
+  out=$(cat "$scratch/out"; echo .); out=${out%.}
+  err=$(cat "$scratch/err"; echo .); err=${err%.}
+}
+
+# check NAME EXPECTED ACTUAL
+check() {
+  if [ "$2" != "$3" ]; then
+    fail "$1"
+    diff <(printf '%s' "$2") <(printf '%s' "$3") | head -20
+  fi
+}
+
+# The results file as a terminal gets it: UTF-8, LF.
+as_terminal() { iconv -f WINDOWS-1252 -t UTF-8 "$1" | sed 's/\r$//'; }
+
+usage_checks() {
+  local usage
+  run --help
+  check "--help status" 0 "$status"
+  check "--help goes to standard output" "" "$err"
+  case "$out" in "norvane-cli : les recherches"*) ;; *) fail "--help text: $out" ;; esac
+  usage=$(printf '%s' "$out" | sed -n '/^Utilisation :/,/^$/p' | sed '$d')
+  [ -n "$usage" ] || fail "--help shows no usage"
+  for sub in lookup whois dns resolve-ip update; do
+    printf '%s\n' "$out" | grep -Eq "^ {14}norvane-cli $sub( |\$)" || fail "--help has no example for $sub"
+  done
+
+  run --version
+  check "--version" "norvane-cli $(sed -n 's/^#define NORVANE_VERSION "\(.*\)"$/\1/p' "$bin/../generated/norvane_config.h")
+" "$out"
+
+  local line
+  while IFS='|' read -r line message; do
+    # shellcheck disable=SC2086
+    run $line
+    check "'$line' status" 64 "$status"
+    check "'$line' output" "" "$out"
+    check "'$line' message and usage" "norvane-cli : $message
+$usage
+" "$err"
+  done <<'LINES'
+|sous-commande manquante
+fetch x.test|sous-commande inconnue : "fetch"
+lookup|NOM manquant
+lookup a.test b.test|argument en trop : "b.test"
+lookup --whois-only --dns-only a.test|--whois-only et --dns-only s'excluent
+lookup --output x a.test|option inconnue pour lookup : "--output"
+lookup a.test -o|l'option -o attend une valeur
+whois a.test|whois demande --server
+whois --server h --port 70000 a.test|port invalide : "70000" (de 1 à 65535)
+dns --type AAAA a.test|type inconnu : "AAAA"
+dns --timeout soon a.test|délai invalide : "soon" (en millisecondes)
+resolve-ip|ADRESSE manquant
+update now|argument en trop : "now"
+LINES
+}
+
+lookup_checks() {
+  local data="$FAKE_INTERNET_DIR/data" whole whois_part tree_part
+  whole=$(as_terminal "$expected_file"; echo .); whole=${whole%.}
+  # The tree starts with the host branch; the whois page is what comes before it.
+  tree_part="Réponse du DNS par défaut${whole#*Réponse du DNS par défaut}"
+  whois_part=${whole%"$tree_part"}
+  [ -n "$whois_part" ] && [ "$tree_part" != "$whole" ] || fail "the expected file holds no whois page and tree"
+
+  run lookup --data-dir "$data" -o "$scratch/saved.txt" norvane.test
+  check "lookup -o status" 0 "$status"
+  check "lookup -o prints nothing" "" "$out$err"
+  cmp "$expected_file" "$scratch/saved.txt" || fail "lookup -o differs from the window's saved file"
+
+  run lookup --data-dir "$data" norvane.test
+  check "lookup status" 0 "$status"
+  check "lookup on standard output" "$whole" "$out"
+  check "lookup says nothing when standard error is no terminal" "" "$err"
+
+  run lookup --data-dir "$data" --dns-only norvane.test
+  check "lookup --dns-only status" 0 "$status"
+  check "lookup --dns-only: the tree alone" "$tree_part" "$out"
+
+  run lookup --data-dir "$data" --whois-only norvane.test
+  check "lookup --whois-only status" 0 "$status"
+  check "lookup --whois-only: the whois page alone" "$whois_part" "$out"
+
+  # The executable's own folder holds the build's data files, which know nothing of .test.
+  run lookup norvane.test
+  check "lookup without --data-dir" "1|L'extention .test n'est pas supportée!
+" "$status|$err"
+
+  run lookup --data-dir "$data" norvane.xyz
+  check "unsupported extension" "1||L'extention .xyz n'est pas supportée!
+" "$status|$out|$err"
+  run lookup --data-dir "$data" -o "$scratch/refused.txt" norvane
+  check "invalid name" "1||Adresse invalide!
+" "$status|$out|$err"
+  [ -e "$scratch/refused.txt" ] && fail "a refused name wrote a results file"
+
+  # A whois server that refuses the connection: the tree is still written.
+  mkdir -p "$scratch/closed"
+  cp "$data/dns.dat" "$scratch/closed/"
+  printf '#1\r\ntest=127.0.0.43\r\np@127.0.0.43=4343\r\n' > "$scratch/closed/whois.dat"
+  run lookup --data-dir "$scratch/closed" norvane.test
+  check "whois failure status" 2 "$status"
+  check "whois failure message" "Socket Error # 10061
+Connection refused.
+" "$err"
+  check "whois failure still writes the tree" "$tree_part" "$out"
+
+  run lookup --data-dir "$scratch/nowhere" norvane.test
+  check "missing catalogue" "1|Cannot open file $scratch/nowhere/whois.dat.
+L'extention .test n'est pas supportée!
+" "$status|$err"
+
+  run lookup --data-dir "$data" -o "$scratch/nowhere/saved.txt" norvane.test
+  check "results file that cannot be created" "73|Cannot create file $scratch/nowhere/saved.txt.
+" "$status|$err"
+
+  # Stage texts, once standard error is a terminal.
+  script -qec "$cli lookup --data-dir $data -o $scratch/tty.txt norvane.test" /dev/null > "$scratch/tty" 2>&1
+  check "stages on a terminal" "Résolution de l'URL
+Intérogation du serveur DNS
+Intérogation du serveur Whois" "$(tr -d '\r' < "$scratch/tty")"
+}
+
+# dig's records of one section, in the companion's layout without the section tag.
+dig_section() {
+  dig +noedns +noall "+$1" -p 53 @127.0.0.53 "${@:2}" |
+    awk '{ $1 = $1; print }' | sed 's/\.\( \|$\)/\1/g' | sort
+}
+cli_section() { printf '%s' "$out" | sed -n "s/^$1\t//p" | tr '\t' ' ' | sort; }
+
+dns_checks() {
+  local name type dig_args an ns ar header
+  while read -r name type dig_args; do
+    # shellcheck disable=SC2086
+    run dns --type "$type" "$name"
+    check "dns $type $name status" "0|" "$status|$err"
+    header=$(printf '%s' "$out" | head -1)
+    an=$(dig_section answer $dig_args); ns=$(dig_section authority $dig_args); ar=$(dig_section additional $dig_args)
+    [ -n "$an$ns" ] || fail "dig found nothing for $name $type"
+    check "dns $type $name answers" "$an" "$(cli_section AN)"
+    check "dns $type $name authority" "$ns" "$(cli_section NS)"
+    check "dns $type $name additional" "$ar" "$(cli_section AR)"
+    count() { [ -z "$1" ] && echo 0 || printf '%s\n' "$1" | wc -l; }
+    printf '%s' "$header" | grep -Eq "^ID [0-9]+	Flags 0x8500	QD 1	AN $(count "$an")	NS $(count "$ns")	AR $(count "$ar")\$" ||
+      fail "dns $type $name header: $header"
+  done <<'QUERIES'
+norvane.test ANY norvane.test ANY
+courrier.norvane.test MX courrier.norvane.test MX
+127.0.1.10 PTR -x 127.0.1.10
+127.0.1.30 PTR -x 127.0.1.30
+QUERIES
+
+  # The decoder wants a byte after an HINFO record; this one ends the reply.
+  run dns --type HINFO --server 127.0.0.53 station.norvane.test
+  check "dns HINFO as the last record" "1||Invalid Packet Size 18
+" "$status|$out|$err"
+
+  run dns --server 127.0.0.53 --port 5353 --timeout 300 norvane.test
+  check "dns without an answer" "1||Received Packet is too small. Less than 4 bytes 28
+" "$status|$out|$err"
+
+  run dns nothing.norvane.test
+  check "dns for a name that does not exist" "1||DNS Server Reports Query Name Error
+" "$status|$out|$err"
+
+  # Refused before sending; the resolver then decodes the empty reply, and that failure wins.
+  run dns --type MD norvane.test
+  check "dns with an obsolete type" "1|Received Packet is too small. Less than 4 bytes 28
+" "$status|$err"
+}
+
+resolve_ip_checks() {
+  local address expected_status expected_out
+  while IFS='|' read -r address expected_status expected_out; do
+    run resolve-ip "$address"
+    if [ "$expected_status" = 0 ]; then
+      check "resolve-ip $address" "0|$expected_out
+|" "$status|$out|$err"
+    else
+      check "resolve-ip $address" "1||$expected_out
+" "$status|$out|$err"
+    fi
+  done <<'ADDRESSES'
+127.0.1.11|0|web2.norvane.test
+127.0.0.1|0|localhost.fake
+127.0.1.30|0|Aucun enregistrement trouvé...
+127.0.1.99|1|Hôte n'a pas été trouvé...
+127.0.0.53|1|Echec de la fonction...
+ADDRESSES
+}
+
+update_checks() {
+  local published="$FAKE_INTERNET_DIR/update" installed="$scratch/installed"
+  mkdir -p "$published" "$installed"
+  printf '#20261208\r\n[test]\r\nserver1=127.0.0.53\r\n[fr]\r\nserver1=127.0.0.53\r\n' > "$published/dns.dat"
+  printf '#20261208\r\ntest=whois.nic.test\r\nfr=whois.nic.test\r\n' > "$published/whois.dat"
+  cp "$FAKE_INTERNET_DIR/data/"*.dat "$installed/"
+
+  run update --data-dir "$installed"
+  check "update of old copies" "0|Les données DNS ont été mise à jour.
+Les données Whois ont été mise à jour.
+
+|" "$status|$out|$err"
+  cmp "$published/dns.dat" "$installed/dns.dat" || fail "dns.dat not replaced"
+  cmp "$published/whois.dat" "$installed/whois.dat" || fail "whois.dat not replaced"
+
+  run update --data-dir "$installed"
+  check "update of current copies" "0|Les données DNS n'ont pas besoin d'être mise à jour.
+Les données Whois n'ont pas besoin d'être mise à jour.
+
+|" "$status|$out|$err"
+
+  # No dns.dat: said as the window says it, then fetched all the same.
+  rm "$installed/dns.dat"
+  run update --data-dir "$installed"
+  check "update without dns.dat" "0|Les données DNS ont été mise à jour.
+Les données Whois n'ont pas besoin d'être mise à jour.
+
+|Cannot open file $installed/dns.dat.
+" "$status|$out|$err"
+  cmp "$published/dns.dat" "$installed/dns.dat" || fail "dns.dat not created"
+
+  : > "$installed/whois.dat"
+  run update --data-dir "$installed"
+  check "update with an empty whois.dat" "1||Les bases de données sont corrompues
+" "$status|$out|$err"
+}
+
+case "$mode" in
+  usage) usage_checks ;;
+  internet)
+    [ -n "${FAKE_INTERNET_DIR:-}" ] || { echo "SKIP: runs inside the fake Internet only"; exit 77; }
+    lookup_checks
+    dns_checks
+    resolve_ip_checks
+    update_checks
+    ;;
+  *) echo "unknown mode $mode"; exit 2 ;;
+esac
+[ "$failures" -eq 0 ] && echo "norvane-cli $mode: every check passed"
+[ "$failures" -eq 0 ]
