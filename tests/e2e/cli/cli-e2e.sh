@@ -131,15 +131,6 @@ Connection refused.
 " "$err"
   check "whois failure still writes the tree" "$tree_part" "$out"
 
-  run lookup --data-dir "$scratch/nowhere" norvane.test
-  check "missing catalogue" "1|Cannot open file $scratch/nowhere/whois.dat.
-L'extention .test n'est pas supportée!
-" "$status|$err"
-
-  run lookup --data-dir "$data" -o "$scratch/nowhere/saved.txt" norvane.test
-  check "results file that cannot be created" "73|Cannot create file $scratch/nowhere/saved.txt.
-" "$status|$err"
-
   # Stage texts, once standard error is a terminal.
   script -qec "$cli lookup --data-dir $data -o $scratch/tty.txt norvane.test" /dev/null > "$scratch/tty" 2>&1
   check "stages on a terminal" "Résolution de l'URL
