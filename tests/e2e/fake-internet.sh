@@ -7,10 +7,14 @@
 #   fake-internet.sh BIN_DIR -- COMMAND [ARGS...]
 #
 # BIN_DIR holds the built programs (fake_whois_server, norvane-update-server when built).
-# Inside, the command sees NORVANE_FAKE_INTERNET=1, NORVANE_SEALED_NET=1 and
-# FAKE_INTERNET_DIR (a scratch folder with whois.dat/dns.dat for the test domain).
+# Inside, the command sees NORVANE_FAKE_INTERNET=1, NORVANE_SEALED_NET=1,
+# FAKE_INTERNET_DIR (a scratch folder: data/ with whois.dat/dns.dat for the test domain,
+# update/ with the copies the update server publishes, and the servers' logs such as
+# update.log) and FAKE_INTERNET_HOSTS (the namespace's hosts file, which a test may
+# rewrite in place for a while, e.g. to send the update host to a server of its own).
 #
-# Addresses: 127.0.0.53 DNS (port 53), 127.0.0.43 whois (port 43), 127.0.0.80 update (port 80).
+# Addresses: 127.0.0.53 DNS (port 53), 127.0.0.43 whois (port 43), 127.0.0.80 update (port 80),
+# 127.0.0.81 free for a test's own scripted update server (port 80).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 bin=${1:?bin dir}; shift
@@ -49,7 +53,7 @@ HOSTS
 printf 'hosts: files dns\nnetworks: files\n' > "/etc/netns/$ns/nsswitch.conf"
 inside() { ip netns exec "$ns" "$@"; }
 inside ip link set lo up
-for a in 127.0.0.53 127.0.0.43 127.0.0.80; do inside ip addr add "$a/8" dev lo 2>/dev/null; done
+for a in 127.0.0.53 127.0.0.43 127.0.0.80 127.0.0.81; do inside ip addr add "$a/8" dev lo 2>/dev/null; done
 
 # DNS: an authoritative server for the test zones, no recursion.
 mkdir -p "$work/named"
@@ -86,6 +90,7 @@ cp "$here/update/"* "$work/update/" 2>/dev/null
 if [ -x "$bin/norvane-update-server" ]; then
   inside "$bin/norvane-update-server" --address 127.0.0.80 --port 80 --data-dir "$work/update" > "$work/update.log" 2>&1 &
   pids+=($!)
+  update_server=1
 fi
 
 # Data files of the program for the test domain's extension.
@@ -101,7 +106,16 @@ if ! inside dig +short +time=1 +tries=1 @127.0.0.53 norvane.test SOA | grep -q n
   echo "the DNS server did not start:"; cat "$work/named/log"; exit 1
 fi
 
-FAKE_INTERNET_DIR="$work" NORVANE_FAKE_INTERNET=1 NORVANE_SEALED_NET=1 inside "$@"
+# The update server says when it listens (at most 5 s).
+if [ -n "${update_server:-}" ]; then
+  for _ in $(seq 50); do
+    grep -q '^listening on' "$work/update.log" 2>/dev/null && break
+    sleep 0.1
+  done
+  grep -q '^listening on' "$work/update.log" || { echo "the update server did not start:"; cat "$work/update.log"; exit 1; }
+fi
+
+FAKE_INTERNET_DIR="$work" FAKE_INTERNET_HOSTS="/etc/netns/$ns/hosts" NORVANE_FAKE_INTERNET=1 NORVANE_SEALED_NET=1 inside "$@"
 status=$?
 if [ $status -ne 0 ]; then
   echo "--- named log"; tail -20 "$work/named/log"
