@@ -372,7 +372,7 @@ private slots:
             QTimer::singleShot(20000, &form, [&form] { form.done(QDialog::Rejected); });
             opening.Result = form.exec();
             // The dialog still exists: stay well past the moment its timer would have fired.
-            QTest::qWait(int(std::max<qint64>(0, 1500 - clock.elapsed())));
+            QTest::qWait(int(std::max<qint64>(0, 1200 - clock.elapsed())));
             opening.TimerActive = form.Timer.isActive();
             opening.Labels = LabelTexts(form);
             return opening.Result;
