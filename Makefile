@@ -31,4 +31,4 @@ bench: configure
 	@bash scripts/bench.sh $(BUILD)
 
 clean:
-	@rm -rf $(BUILD) build-fuzz
+	@rm -rf $(BUILD) build-fuzz build-asan

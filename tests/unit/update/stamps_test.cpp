@@ -80,7 +80,7 @@ TEST(Saving, EveryLineEndsWithCrLfAndANulEndsTheText)
         {"#2\nac=x\r\nad=y\rae=z", "#2\r\nac=x\r\nad=y\r\nae=z\r\n"},
         {"#2\r\n", "#2\r\n"},
         {"#2\r\n\r\n\n", "#2\r\n\r\n\r\n"},
-        {std::string("#2\r\nkept\0dropped\r\nand this", 29), "#2\r\nkept\r\n"},
+        {std::string("#2\r\nkept\0dropped\r\nand this", 26), "#2\r\nkept\r\n"},
         {"#\xE9t\xE9\r\n\x80\x9F", "#\xE9t\xE9\r\n\x80\x9F\r\n"},
         {"", ""},
     };
