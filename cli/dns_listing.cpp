@@ -21,8 +21,17 @@ std::string DottedQuad(uint32_t address)
 // A decoded name; the root, which decodes to nothing, is written ".".
 std::string NameField(const std::string& name) { return name.empty() ? "." : EscapeField(name); }
 
+// The record's data as it came in the reply, for the types the decoder does not read.
+std::string UndecodedData(const TIdDNSResourceItem& record, std::string_view reply)
+{
+    const auto start = static_cast<size_t>(record.DataStart);
+    if (record.DataStart < 0 || start > reply.size() || reply.size() - start < record.DataLength)
+        return "[" + std::to_string(record.DataLength) + " octets]";
+    return HexBytes(reply.substr(start, record.DataLength));
+}
+
 // The fields of the record's own data, already made safe.
-std::vector<std::string> DataFields(const TIdDNSResourceItem& record)
+std::vector<std::string> DataFields(const TIdDNSResourceItem& record, std::string_view reply)
 {
     const TRdata& data = record.RData;
     switch (record.RecordType) {
@@ -48,13 +57,14 @@ std::vector<std::string> DataFields(const TIdDNSResourceItem& record)
     case TypeTXT:
     case TypeAXFR:
     case TypeANY: return {HexBytes(record.RawData)};
-    default: return {"[" + std::to_string(record.DataLength) + " octets]"};
+    default: return {UndecodedData(record, reply)};
     }
 }
 
-void AppendSection(std::string& out, std::string_view section, const TIdDNSResourceList& records)
+void AppendSection(std::string& out, std::string_view section, const TIdDNSResourceList& records,
+                   std::string_view reply)
 {
-    for (int32_t i = 0; i < records.Count(); ++i) out += RecordLine(section, records[i]);
+    for (int32_t i = 0; i < records.Count(); ++i) out += RecordLine(section, records[i], reply);
 }
 
 }  // namespace
@@ -94,7 +104,7 @@ std::string HeaderLine(const TIdDNSHeader& header)
            std::string(kLineBreak);
 }
 
-std::string RecordLine(std::string_view section, const TIdDNSResourceItem& record)
+std::string RecordLine(std::string_view section, const TIdDNSResourceItem& record, std::string_view reply)
 {
     std::string line(section);
     for (const std::string& field : {NameField(record.OwnerName), std::to_string(record.TTL),
@@ -102,7 +112,7 @@ std::string RecordLine(std::string_view section, const TIdDNSResourceItem& recor
         line += kSeparator;
         line += field;
     }
-    for (const std::string& field : DataFields(record)) {
+    for (const std::string& field : DataFields(record, reply)) {
         line += kSeparator;
         line += field;
     }
@@ -112,8 +122,8 @@ std::string RecordLine(std::string_view section, const TIdDNSResourceItem& recor
 std::string DnsListing(const TIdDNSMessage& reply)
 {
     std::string out = HeaderLine(reply.DNSHeader);
-    AppendSection(out, "AN", reply.Answers);
-    AppendSection(out, "NS", reply.Authority);
-    AppendSection(out, "AR", reply.Additional);
+    AppendSection(out, "AN", reply.Answers, reply.ReplyPacket);
+    AppendSection(out, "NS", reply.Authority, reply.ReplyPacket);
+    AppendSection(out, "AR", reply.Additional, reply.ReplyPacket);
     return out;
 }

@@ -16,8 +16,9 @@ std::string HeaderLine(const TIdDNSHeader& header);
 // NS, CNAME, MB, MG, MR, PTR; the address of A; MX preference and exchange; SOA MName,
 // RName, serial, refresh, retry, expire, minimum; HINFO CPU and OS; MINFO RMailBox and
 // EMailBox; WKS address, protocol and bit map in hexadecimal; the data in hexadecimal
-// for NULL, TXT, AXFR and ANY; "[N octets]" for a type the decoder does not read.
-std::string RecordLine(std::string_view section, const TIdDNSResourceItem& record);
+// for NULL, TXT, AXFR and ANY; for a type the decoder does not read, its data in
+// hexadecimal as it stands in `reply` ("[N octets]" when the reply is not at hand).
+std::string RecordLine(std::string_view section, const TIdDNSResourceItem& record, std::string_view reply = {});
 
 // The header line, then the answer (AN), authority (NS) and additional (AR) records.
 std::string DnsListing(const TIdDNSMessage& reply);

@@ -100,6 +100,7 @@ void TIdDNSReplyDecoder::ReadRecords(uint16_t count, TIdDNSResourceList& list) {
         item.DataLength = R.Word(Pos + 8);
         const int64_t start = Pos + kFixedPart;
         if (start + item.DataLength > R.Length()) RaisePacketSize(23);
+        item.DataStart = static_cast<int32_t>(start);
         ReadRecordData(item, start);
         Pos = start + item.DataLength;
         if (R.Remaining(Pos) <= 1) break;

@@ -14,6 +14,7 @@ struct TIdDNSResourceItem {
     uint16_t DataLength = 0;
     uint32_t TTL = 0;
     std::string RawData;  // undecoded data of NULL, TXT and the query-only types
+    int32_t DataStart = 0;  // where the record's data begins in the reply
 };
 
 // The records of one reply section, in wire order. A reference returned by Add stays

@@ -101,7 +101,7 @@ TEST(CliDnsListing, OneLinePerRecordWithTheFieldsOfItsType)
     TIdDNSResourceItem aaaa = Record("example.org", 28);
     aaaa.DataLength = 16;
     aaaa.RecordClass = 3;
-    add(aaaa, "AN\texample.org\t3600\tCH\tTYPE28\t[16 octets]\r\n");
+    add(aaaa, "AN\texample.org\t3600\tCH\tTYPE28\t[16 octets]\r\n");  // no reply at hand
 
     // Bytes from the wire cannot break the line or smuggle terminal controls.
     TIdDNSResourceItem odd = Record(std::string("a\tb\r\nc\\d\x1b[2J\x7f\xE9\0z", 16), 16);
@@ -134,6 +134,20 @@ TEST(CliDnsListing, HeaderThenTheThreeSectionsInOrder)
               "NS\texample.org\t3600\tIN\tNS\tns1.example.org\r\n"
               "AR\tmail.example.org\t3600\tIN\tA\t192.0.2.25\r\n",
               DnsListing(reply));
+
+    // A type the decoder does not read shows its data as it stands in the reply.
+    TIdDNSMessage undecoded;
+    undecoded.DNSHeader.ID = 0;
+    undecoded.ReplyPacket = std::string("head\x20\x01\x0d\xb8tail", 12);
+    TIdDNSResourceItem& aaaa = undecoded.Answers.Add();
+    aaaa = Record("example.org", 28);
+    aaaa.DataStart = 4;
+    aaaa.DataLength = 4;
+    EXPECT_EQ("ID 0\tFlags 0x0000\tQD 0\tAN 0\tNS 0\tAR 0\r\n"
+              "AN\texample.org\t3600\tIN\tTYPE28\t20010db8\r\n",
+              DnsListing(undecoded));
+    aaaa.DataStart = 10;  // data said to run past the reply: not read
+    EXPECT_NE(DnsListing(undecoded).find("[4 octets]"), std::string::npos);
 
     TIdDNSMessage empty;
     empty.DNSHeader.ID = 7;

@@ -190,6 +190,8 @@ TEST(DnsRecords, EveryDecodedType) {
     EXPECT_EQ(aaaa.TTL, 60u);
     EXPECT_TRUE(aaaa.RawData.empty() && aaaa.RData.HostAddress.empty() &&
                 aaaa.RData.DomainName.empty());
+    // Its data can still be found in the reply.
+    EXPECT_EQ(m.ReplyPacket.substr(static_cast<size_t>(aaaa.DataStart), aaaa.DataLength), std::string(16, '\1'));
     EXPECT_EQ(m.Additional[0].RawData, std::string("\0\1\2", 3));
 
     EXPECT_EQ(m.DNSHeader.Flags, 0x8580);
