@@ -27,7 +27,9 @@ std::string FirstIpv4Nameserver(const std::string& text)
     for (const std::string& raw : SplitLines(text)) {
         const std::string line = Trim(raw);
         if (line.rfind("nameserver", 0) != 0 || line.size() <= 10 || static_cast<unsigned char>(line[10]) > 32) continue;
-        const std::string address = Trim(line.substr(10));
+        // The address ends at the first blank or comment mark, as the system's own reader has it.
+        std::string address = Trim(line.substr(10));
+        address = address.substr(0, address.find_first_of(";# \t"));
         in_addr parsed{};
         if (address.size() < 16 && ::inet_pton(AF_INET, address.c_str(), &parsed) == 1) return address;
     }

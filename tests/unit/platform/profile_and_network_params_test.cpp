@@ -57,6 +57,20 @@ TEST_F(NetworkParams, TakesTheFirstIpv4NameserverAfterTheTwoCallShape)
     FixedInfo info{};
     EXPECT_EQ(GetNetworkParams(&info, &size, path), 0u);
     EXPECT_STREQ(info.DnsServerIpAddress, "192.0.2.1");
+
+    // Text after the address, a comment or another word, is not part of it.
+    const struct { const char* line; const char* expected; } cases[] = {
+        {"nameserver 192.0.2.3 # office\n", "192.0.2.3"},
+        {"nameserver 192.0.2.4;backup\n", "192.0.2.4"},
+        {"nameserver\t192.0.2.5\tlater\n", "192.0.2.5"},
+        {"nameserver #192.0.2.6\nnameserver 192.0.2.7\n", "192.0.2.7"},
+    };
+    for (const auto& c : cases) {
+        FixedInfo one{};
+        uint32_t oneSize = sizeof one;
+        EXPECT_EQ(GetNetworkParams(&one, &oneSize, Write(c.line)), 0u);
+        EXPECT_STREQ(one.DnsServerIpAddress, c.expected) << c.line;
+    }
 }
 
 TEST_F(NetworkParams, ReportsAnUnreadableConfigurationAndAnEmptyList)
