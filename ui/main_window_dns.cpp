@@ -52,7 +52,9 @@ protected:
         option->font.setItalic(false);
         option->font.setStrikeOut(false);
         option->font.setUnderline(true);
+        // Blue when selected too: the handler's colour wins over the selection's.
         option->palette.setColor(QPalette::Text, QColor(0, 0, 255));
+        option->palette.setColor(QPalette::HighlightedText, QColor(0, 0, 255));
     }
 };
 

@@ -190,6 +190,15 @@ private slots:
         }
         for (QTreeWidgetItem* plain : {nodes.Root, nodes.Official, nodes.Address})
             QCOMPARE(BlueIn(image, Tree()->visualItemRect(plain)).Pixels, 0);
+
+        // A selected value keeps its blue text on the selection's background.
+        Tree()->setFocus();
+        for (QTreeWidgetItem* selected : {nodes.Name, nodes.NoName}) {
+            Tree()->setCurrentItem(selected);
+            QCoreApplication::processEvents();
+            const QImage shot = Tree()->viewport()->grab().toImage();
+            QVERIFY2(BlueIn(shot, Tree()->visualItemRect(selected)).Pixels > 20, qPrintable(selected->text(0)));
+        }
     }
 
     void HandOverLinksOnlyAndTheLastPositionIsKept()
