@@ -56,9 +56,9 @@ double ParseDateTime(std::string& text)
     const int month = NameIndex(Fetch(text), kMonths);
     text = TrimLeft(text);
     int year = StrToIntDef(Fetch(text), 1900);
-    if (year >= 0 && year < 80)
+    if (year < 80)
         year += 2000;
-    else if (year >= 80 && year < 100)
+    else if (year < 100)
         year += 1900;
     double date = 0;
     bool valid = TryEncodeDate(year, month, day, date);

@@ -68,6 +68,8 @@ TEST(InternetDate, ReadsTheCommonFormsAndFallsBackToZero)
         {"  06   nov 1994 08:49:37", Days(1994, 11, 6, 8, 49, 37)},
         {"6 Nov 94 08:49 +0100", Days(1994, 11, 6, 8, 49)},
         {"6 Nov 79", Days(2079, 11, 6)},
+        {"6 Nov 80", Days(1980, 11, 6)},
+        {"6 Nov -5", Days(1995, 11, 6)},    // every year below 80 takes 2000 more
         {"xx Nov 1994", Days(1994, 11, 1)},  // a day that is no number counts as 1
         {"6 Nov", Days(1900, 11, 6)},        // no year: 1900
         {"6 Nov 1994 aa:bb:cc", Days(1994, 11, 6)},
