@@ -19,7 +19,12 @@ std::string ProfileStringFromText(const std::string& section, const std::string&
         if (!inSection) continue;
         const size_t equals = line.find('=');
         if (equals == std::string::npos) continue;
-        if (AnsiSameText(Trim(line.substr(0, equals)), key)) return Trim(line.substr(equals + 1));
+        if (!AnsiSameText(Trim(line.substr(0, equals)), key)) continue;
+        const std::string value = Trim(line.substr(equals + 1));
+        // A value enclosed in matching quotation marks is read without them.
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            return value.substr(1, value.size() - 2);
+        return value;
     }
     return fallback;
 }

@@ -16,7 +16,8 @@ TEST(Profile, FollowsThePrivateProfileRules)
         "[FR]\r\n  Server1  =  192.0.2.53  \r\nserver1=second\r\n"
         "[ uk ]\r\nserver2=x\r\nserver1=192.0.2.44\r\n"
         "[fr]\r\nserver1=later-section\r\n"
-        "[empty]\r\nserver1=\r\n";
+        "[empty]\r\nserver1=\r\n"
+        "[quoted]\r\na=\"192.0.2.1\"\r\nb= '192.0.2.2' \r\nc=\"192.0.2.3'\r\nd=\"\r\n";
     const struct { const char* section; const char* key; const char* expected; } cases[] = {
         {"fr", "server1", "192.0.2.53"},   // case of section and key ignored, blanks dropped, first match
         {"uk", "SERVER1", "192.0.2.44"},   // blanks inside the brackets dropped
@@ -24,6 +25,10 @@ TEST(Profile, FollowsThePrivateProfileRules)
         {"uk", "server3", "dflt"},         // missing key
         {"empty", "server1", ""},          // present but empty is not the default
         {"", "server1", "dflt"},           // lines before the first section belong to none
+        {"quoted", "a", "192.0.2.1"},      // matching quotation marks dropped
+        {"quoted", "b", "192.0.2.2"},
+        {"quoted", "c", "\"192.0.2.3'"},   // marks that do not match stay
+        {"quoted", "d", "\""},             // a lone mark stays
     };
     for (const auto& c : cases)
         EXPECT_EQ(ProfileStringFromText(c.section, c.key, "dflt", text), c.expected) << c.section << "/" << c.key;
