@@ -78,6 +78,8 @@ int32_t TIdSocketHandle::ConnectRemote(int32_t family, int32_t timeoutMs)
     } else {
         // A bounded connect: start it without blocking, wait for the outcome, then put
         // the socket back into blocking mode (keeping the connect's error for the caller).
+        // A remote address that does not convert raises before the mode is touched.
+        stack.TextToAddress(RemoteIP);
         stack.CheckSocketResult(stack.WSSetNonBlocking(SocketId, true));
         result = stack.WSConnect(SocketId, family, RemoteIP, RemotePort);
         if (result == Id_SOCKET_ERROR) {

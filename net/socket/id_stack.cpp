@@ -220,12 +220,16 @@ uint32_t TIdStackWinsock::NToHL(uint32_t value) { return (winsock::ntohl)(value)
 
 namespace {
 
-winsock::sockaddr_in MakeAddress(TIdStack& stack, int32_t family, const std::string& ip, int32_t port)
+// Only a local address may be left empty (any local address); an empty destination is
+// converted like any other text and so refused, rather than reaching 0.0.0.0, which this
+// platform takes for the local machine.
+winsock::sockaddr_in MakeAddress(TIdStack& stack, int32_t family, const std::string& ip, int32_t port,
+                                 bool emptyMeansAny)
 {
     winsock::sockaddr_in addr{};
     addr.sin_family = static_cast<int16_t>(family);
     addr.sin_port = stack.HToNS(static_cast<uint16_t>(port));
-    if (ip.empty()) {
+    if (ip.empty() && emptyMeansAny) {
         addr.sin_addr.s_addr = winsock::WS_INADDR_ANY;
     } else {
         const std::array<uint8_t, 4> bytes = stack.TextToAddress(ip);
@@ -248,7 +252,7 @@ void SplitAddress(TIdStack& stack, const winsock::sockaddr_in& addr, int32_t& fa
 
 int32_t TIdStackWinsock::WSBind(int32_t socket, int32_t family, const std::string& ip, int32_t port)
 {
-    const winsock::sockaddr_in addr = MakeAddress(*this, family, ip, port);
+    const winsock::sockaddr_in addr = MakeAddress(*this, family, ip, port, true);
     return winsock::bind(socket, reinterpret_cast<const winsock::sockaddr*>(&addr), sizeof addr);
 }
 
@@ -256,7 +260,7 @@ int32_t TIdStackWinsock::WSCloseSocket(int32_t socket) { return winsock::closeso
 
 int32_t TIdStackWinsock::WSConnect(int32_t socket, int32_t family, const std::string& ip, int32_t port)
 {
-    const winsock::sockaddr_in addr = MakeAddress(*this, family, ip, port);
+    const winsock::sockaddr_in addr = MakeAddress(*this, family, ip, port, false);
     return winsock::connect(socket, reinterpret_cast<const winsock::sockaddr*>(&addr), sizeof addr);
 }
 
@@ -288,7 +292,7 @@ int32_t TIdStackWinsock::WSSend(int32_t socket, const void* buffer, int32_t leng
 int32_t TIdStackWinsock::WSSendTo(int32_t socket, const void* buffer, int32_t length, int32_t flags,
                                   const std::string& ip, int32_t port)
 {
-    const winsock::sockaddr_in addr = MakeAddress(*this, Id_PF_INET, ip, port);
+    const winsock::sockaddr_in addr = MakeAddress(*this, Id_PF_INET, ip, port, false);
     return winsock::sendto(socket, static_cast<const char*>(buffer), length, flags,
                            reinterpret_cast<const winsock::sockaddr*>(&addr), sizeof addr);
 }

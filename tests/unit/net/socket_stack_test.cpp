@@ -275,6 +275,36 @@ TEST_F(StackTest, HandleDatagramsAndOptions)
     EXPECT_FALSE(receiver.WaitReadable(0));
 }
 
+// Only a local address may be empty; an empty destination must not reach the local
+// machine through 0.0.0.0.
+TEST_F(StackTest, AnEmptyDestinationDoesNotConvert)
+{
+    TIdSocketHandle listener, receiver;
+    listener.Allocate(Id_SOCK_STREAM, 0);
+    listener.IP = "127.0.0.1";
+    listener.BindLocal();
+    ASSERT_EQ(::listen(listener.SocketId, 4), 0);
+    receiver.Allocate(Id_SOCK_DGRAM, 0);
+    receiver.IP = "127.0.0.1";
+    receiver.BindLocal();
+
+    for (const int32_t timeoutMs : {WaitForever, 2000}) {
+        TIdSocketHandle client;
+        client.Allocate(Id_SOCK_STREAM, 0);
+        client.SetRemote("", listener.Port);
+        try {
+            client.ConnectRemote(Id_PF_INET, timeoutMs);
+            ADD_FAILURE() << "connected to an empty address, time-out " << timeoutMs;
+        } catch (const EConvertError& e) {
+            EXPECT_STREQ(e.what(), "'' is not a valid integer value");
+        }
+    }
+    TIdSocketHandle sender;
+    sender.Allocate(Id_SOCK_DGRAM, 0);
+    EXPECT_THROW(sender.SendDatagram("", receiver.Port, "x", 1), EConvertError);
+    EXPECT_FALSE(receiver.WaitReadable(50));
+}
+
 TEST_F(StackTest, TcpNoDelayReachesTheSocket)
 {
     TIdSocketHandle handle;
