@@ -96,7 +96,8 @@ void TIdTCPConnection::DropSocket()
 
 std::string TIdTCPConnection::TakeBytes(int32_t count)
 {
-    if (count <= 0) return std::string();
+    // Taking nothing still reports the (unchanged) read count, as every take does.
+    if (count < 0) return std::string();
     if (count > InBuffer.Size()) throw EIdNotEnoughDataInBuffer();
     std::string bytes(reinterpret_cast<const char*>(InBuffer.Memory()), static_cast<size_t>(count));
     DiscardBytes(count);

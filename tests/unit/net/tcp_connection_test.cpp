@@ -394,6 +394,36 @@ TEST(TcpStatus, EachStepIsReportedOnce)
     EXPECT_EQ(connected, 1);
 }
 
+// The read bracket of ReadUntilClosed: its last report comes from the take that finds
+// the peer gone, so even a peer that sends nothing is reported once, with 0.
+TEST(TcpWork, ReadUntilClosedReportsItsTotalLast)
+{
+    const struct {
+        std::vector<std::string> segments;
+        std::string reply;
+    } cases[] = {{{}, ""}, {{"one", "two"}, "onetwo"}};
+    for (const auto& c : cases) {
+        LoopbackServer server(Script().ExpectLine().SendSegments(c.segments, 20).Close());
+        TIdTCPClient client;
+        std::vector<std::string> events;
+        client.OnWorkBegin = [&](TIdComponent&, TWorkMode mode, int32_t max) {
+            events.push_back("begin " + std::to_string(mode) + " " + std::to_string(max));
+        };
+        client.OnWork = [&](TIdComponent&, TWorkMode mode, int32_t count) {
+            events.push_back("work " + std::to_string(mode) + " " + std::to_string(count));
+        };
+        client.OnWorkEnd = [&](TIdComponent&, TWorkMode mode) { events.push_back("end " + std::to_string(mode)); };
+        Connect(client, server);
+        client.SendLine("q");
+        EXPECT_EQ(client.ReadUntilClosed(), c.reply);
+        const std::string total = std::to_string(c.reply.size());
+        ASSERT_GE(events.size(), 3u) << c.reply;
+        EXPECT_EQ(events.front(), "begin 0 0") << c.reply;
+        EXPECT_EQ(events[events.size() - 2], "work 0 " + total) << c.reply;
+        EXPECT_EQ(events.back(), "end 0") << c.reply;
+    }
+}
+
 TEST(TcpState, PollingAlreadyConnectedAndReconnecting)
 {
     LoopbackServer server(Script().ExpectLine().Close());
