@@ -23,7 +23,9 @@ int TDesktop::RunModal(QDialog& dialog) { return dialog.exec(); }
 
 QString TDesktop::SaveFileName(QWidget* owner, const QString& proposed, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(owner, QString(), proposed, filter);
+    // The filter's description is shown as written, without the toolkit's added pattern.
+    return QFileDialog::getSaveFileName(owner, QString(), proposed, filter, nullptr,
+                                        QFileDialog::HideNameFilterDetails);
 }
 
 TDesktop& SystemDesktop()

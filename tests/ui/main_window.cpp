@@ -13,6 +13,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -443,6 +445,33 @@ private slots:
         QCOMPARE(FDesktop->Boxes.size(), size_t(1));
         QCOMPARE(FDesktop->Boxes[0].Text, QStringLiteral("Connection Closed Gracefully."));
         QCOMPARE(FDesktop->Boxes[0].Caption, QStringLiteral("Erreur"));
+    }
+
+    void SaveDialogShowsTheFilterAsWrittenAndAsksBeforeOverwriting()
+    {
+        // The real desktop's dialog, looked at from inside and cancelled.
+        TDesktop desktop;
+        QStringList shown;
+        QFileDialog::Options options;
+        bool seen = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            seen = true;
+            options = dialog->options();
+            if (const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+                for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
+            dialog->reject();
+        });
+        poll.start(10);
+        const QString chosen = desktop.SaveFileName(FWindow.get(), QStringLiteral("example_fr.txt"),
+                                                    QStringLiteral("Fichiers *.txt (*.txt)"));
+        poll.stop();
+        QVERIFY(seen);
+        QCOMPARE(chosen, QString());
+        QCOMPARE(shown, QStringList{QStringLiteral("Fichiers *.txt")});
+        QVERIFY(!options.testFlag(QFileDialog::DontConfirmOverwrite));
     }
 
     void DoubleClickSelectsTheWholeField()
