@@ -129,12 +129,7 @@ private:
     std::unique_ptr<FakeDesktop> FDesktop;
     std::unique_ptr<TFMain> FWindow;
 
-    template <typename T> T* Find(const char* name) const
-    {
-        T* found = FWindow->findChild<T*>(QString::fromLatin1(name));
-        if (!found) qFatal("no control %s", name);
-        return found;
-    }
+    template <typename T> T* Find(const char* name) const { return FindControl<T>(*FWindow, name); }
 
     std::string Installed(const char* file) const { return ReadFileBytes(FDataDir + file); }
     std::string Published(const char* file) const { return ReadFileBytes(FRoot + "/update/" + file); }

@@ -51,12 +51,7 @@ private:
     std::unique_ptr<SavingDesktop> FDesktop;
     std::unique_ptr<TFMain> FWindow;
 
-    template <typename T> T* Find(const char* name) const
-    {
-        T* found = FWindow->findChild<T*>(QString::fromLatin1(name));
-        if (!found) qFatal("no control %s", name);
-        return found;
-    }
+    template <typename T> T* Find(const char* name) const { return FindControl<T>(*FWindow, name); }
     QTreeWidget* Tree() const { return Find<QTreeWidget>("TreeDNS"); }
     void Open(const std::string& dataDir)
     {

@@ -14,12 +14,7 @@ private:
     FakeDesktop FDesktop;
     std::unique_ptr<TFAbout> FAbout;
 
-    template <typename T> T* Find(const char* name) const
-    {
-        T* found = FAbout->findChild<T*>(QString::fromLatin1(name));
-        if (!found) qFatal("no control %s", name);
-        return found;
-    }
+    template <typename T> T* Find(const char* name) const { return FindControl<T>(*FAbout, name); }
 
 private slots:
     void init()

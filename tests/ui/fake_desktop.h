@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <QtGlobal>
+
 #include <functional>
 #include <vector>
 
@@ -35,3 +37,11 @@ struct FakeDesktop : TDesktop {
     }
     QString SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
 };
+
+// The control of that name under `root`; a test cannot go on without it.
+template <typename T> T* FindControl(const QObject& root, const char* name)
+{
+    T* found = root.findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no control %s", name);
+    return found;
+}

@@ -66,12 +66,7 @@ private:
     std::unique_ptr<TFMain> FWindow;
 
     std::string DataDir() const { return FDir.path().toStdString() + "/"; }
-    template <typename T> T* Find(const char* name) const
-    {
-        T* found = FWindow->findChild<T*>(QString::fromLatin1(name));
-        if (!found) qFatal("no control %s", name);
-        return found;
-    }
+    template <typename T> T* Find(const char* name) const { return FindControl<T>(*FWindow, name); }
     void Open()
     {
         FWindow = std::make_unique<TFMain>(*FDesktop, DataDir());

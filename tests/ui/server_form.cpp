@@ -54,9 +54,7 @@ private:
     template <typename T>
     static T* Child(QWidget& form, const char* name)
     {
-        T* found = form.findChild<T*>(QString::fromLatin1(name));
-        if (found == nullptr) qFatal("no child %s", name);
-        return found;
+        return FindControl<T>(form, name);
     }
 
 private slots:
