@@ -10,5 +10,6 @@ int RunDns(const TArguments& args, TConsole& console);
 int RunResolveIp(const TArguments& args, TConsole& console);
 int RunUpdate(const TArguments& args, TConsole& console);
 
-// The data directory with its trailing "/": the one given, or the executable's own.
+// The data directory with its trailing "/": the one given, or the program's own
+// (app/data_folder.h).
 std::string DataDirectory(const TArguments& args);

@@ -1,17 +1,17 @@
 // lookup: what "Lancer" does, then the results as "Enregistrer sous" writes them.
+#include "app/data_folder.h"
 #include "app/results_file.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/lookup_window.h"
 #include "platform/codepage.h"
-#include "runtime/files.h"
 
 #include <exception>
 
 std::string DataDirectory(const TArguments& args)
 {
-    if (args.DataDir.empty()) return ExecutableDirectory();
+    if (args.DataDir.empty()) return ProgramDataFolders().Data;
     return args.DataDir.back() == '/' ? args.DataDir : args.DataDir + "/";
 }
 

@@ -1,10 +1,10 @@
 #include "ui/main_window.h"
 
+#include "app/data_folder.h"
 #include "app/whois_query.h"
 #include "dns/dns_servers.h"
 #include "net/dns/id_dns_resolver.h"
 #include "net/whois/id_whois.h"
-#include "runtime/files.h"
 #include "ui/about_box.h"
 #include "ui/ansi.h"
 #include "ui/application.h"
@@ -71,7 +71,8 @@ private:
 
 TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
     : QMainWindow(parent),
-      AppDir(std::move(dataDir)),
+      AppDir(dataDir),
+      HelpDir(std::move(dataDir)),
       IdWhois1(std::make_unique<TIdWhois>()),
       ui(std::make_unique<Ui::TFMain>()),
       FDesktop(desktop),
@@ -131,7 +132,11 @@ void TFMain::WireEvents()
 
 void TFMain::FormCreate()
 {
-    if (AppDir.empty()) AppDir = ExecutableDirectory();
+    if (AppDir.empty()) {
+        const TDataFolders folders = ProgramDataFolders();
+        AppDir = folders.Data;
+        HelpDir = folders.Help;
+    }
     WhoisServers.Clear();
     WhoisServers.LoadFromFile(AppDir + "whois.dat");
     DefaultDnsServer = LoadDefaultDnsServer([this](const std::string& message) { ShowError(message); });
@@ -215,7 +220,7 @@ void TFMain::Gestion1Click()
 
 void TFMain::Aide1Click()
 {
-    const std::string path = AppDir + "nvHelp.html";
+    const std::string path = HelpDir + "nvHelp.html";
     if (path.size() + 1 > PathLimit) return;
     FDesktop.ShellOpen(this, QFile::decodeName(QByteArray::fromStdString(path)));
 }

@@ -25,8 +25,8 @@ class TFMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    // dataDir: where whois.dat and the help document are, with a trailing "/"; the
-    // executable's directory when empty.
+    // dataDir: where the data files and the help document are, with a trailing "/"; when
+    // empty, the program's own folders (app/data_folder.h).
     explicit TFMain(TDesktop& desktop, std::string dataDir = {}, QWidget* parent = nullptr);
     ~TFMain() override;
 
@@ -45,7 +45,9 @@ public:
     TTreeNodes& TreeNodes() { return *FTreeNodes; }
     TDesktop& Desktop() const { return FDesktop; }
 
+    // The data files are read and updated in AppDir; the help is opened from HelpDir.
     std::string AppDir;
+    std::string HelpDir;
     TWhoisServers WhoisServers;
     std::string DefaultDnsServer;
     std::unique_ptr<TIdWhois> IdWhois1;

@@ -530,10 +530,10 @@ private slots:
         const std::string name = "nvHelp.html";
         for (const size_t length : {size_t(259), size_t(260), size_t(400)}) {
             FDesktop->Opened.clear();
-            FWindow->AppDir = "/" + std::string(length - name.size() - 2, 'd') + "/";
+            FWindow->HelpDir = "/" + std::string(length - name.size() - 2, 'd') + "/";
             Invoke("Aide1Click");
             if (length < 260)
-                QCOMPARE(FDesktop->Opened, std::vector<QString>{QString::fromStdString(FWindow->AppDir + name)});
+                QCOMPARE(FDesktop->Opened, std::vector<QString>{QString::fromStdString(FWindow->HelpDir + name)});
             else
                 QVERIFY(FDesktop->Opened.empty());
         }

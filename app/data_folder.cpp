@@ -1,0 +1,80 @@
+#include "app/data_folder.h"
+
+#include "runtime/files.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+const char* const SharedFiles[] = {"whois.dat", "dns.dat"};
+
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+// "/usr/bin/" gives "/usr/".
+std::string ParentFolder(const std::string& folder)
+{
+    const std::string trimmed = folder.substr(0, folder.find_last_not_of('/') + 1);
+    const size_t slash = trimmed.rfind('/');
+    return slash == std::string::npos ? folder + "../" : trimmed.substr(0, slash + 1);
+}
+
+// Like mkdir -p; private to the user, as per-user data folders are.
+void MakeFolders(const std::string& folder)
+{
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return;
+    }
+}
+
+void SeedUserFolder(const std::string& shipped, const std::string& user)
+{
+    MakeFolders(user);
+    for (const char* name : SharedFiles) {
+        if (Exists(user + name)) continue;
+        try {
+            ReplaceFileAtomically(user + name, ReadFileBytes(shipped + name));
+        } catch (const std::exception&) {
+            // Reported when the file is read.
+        }
+    }
+}
+
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+    const passwd* entry = ::getpwuid(::getuid());
+    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "/";
+}
+
+}  // namespace
+
+TDataFolders FindDataFolders(const std::string& exeDir, const std::string& userDataHome)
+{
+    if (Exists(exeDir + "whois.dat")) return {exeDir, exeDir};
+    const std::string shipped = ParentFolder(exeDir) + "share/norvane/";
+    std::string user = userDataHome;
+    if (user.empty() || user.back() != '/') user += '/';
+    user += "norvane/";
+    SeedUserFolder(shipped, user);
+    return {user, shipped};
+}
+
+std::string UserDataHome(const char* xdgDataHome, const char* home)
+{
+    if (xdgDataHome != nullptr && xdgDataHome[0] == '/') return xdgDataHome;
+    std::string base = home != nullptr ? home : "";
+    if (!base.empty() && base.back() == '/') base.pop_back();
+    return base + "/.local/share";
+}
+
+TDataFolders ProgramDataFolders()
+{
+    const std::string home = HomeFolder();
+    return FindDataFolders(ExecutableDirectory(), UserDataHome(std::getenv("XDG_DATA_HOME"), home.c_str()));
+}

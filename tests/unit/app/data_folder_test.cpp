@@ -1,0 +1,114 @@
+#include "app/data_folder.h"
+#include "runtime/files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+// A scratch folder with an installed tree under <root>/<prefix>: bin/ without data files,
+// share/norvane/ with the shipped ones.
+class DataFolders : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char name[] = "/tmp/norvane-folders-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        Root = std::string(name) + "/";
+    }
+    void TearDown() override { std::system(("rm -rf '" + Root + "'").c_str()); }
+
+    // Returns the bin/ folder of the tree.
+    std::string Install(const std::string& prefix)
+    {
+        Make(prefix + "bin/");
+        Make(prefix + "share/norvane/");
+        for (const char* name : {"whois.dat", "dns.dat", "nvHelp.html"})
+            WriteFileBytes(Root + prefix + "share/norvane/" + name, std::string("shipped ") + name);
+        return Root + prefix + "bin/";
+    }
+    void Make(const std::string& relative)
+    {
+        const std::string path = Root + relative;
+        std::system(("mkdir -p '" + path + "'").c_str());
+    }
+
+    std::string Root;
+};
+
+TEST_F(DataFolders, AProgramFolderHoldingWhoisDatKeepsEverythingBesideTheProgram)
+{
+    const std::string bin = Install("usr/");
+    WriteFileBytes(bin + "whois.dat", "#1\r\n");
+    const TDataFolders folders = FindDataFolders(bin, Root + "home/.local/share");
+    EXPECT_EQ(folders.Data, bin);
+    EXPECT_EQ(folders.Help, bin);
+    EXPECT_FALSE(Exists(Root + "home")) << "no per-user folder for a program that keeps its data";
+}
+
+TEST_F(DataFolders, TheShippedFolderIsFoundBesideTheProgramWhereverThePackageLies)
+{
+    for (const std::string prefix : {"usr/", "opt/elsewhere/", "extracted/usr/local/"}) {
+        const std::string bin = Install(prefix);
+        const std::string userHome = Root + "home-" + std::to_string(prefix.size()) + "/.local/share";
+        const TDataFolders folders = FindDataFolders(bin, userHome);
+        EXPECT_EQ(folders.Help, Root + prefix + "share/norvane/") << prefix;
+        EXPECT_EQ(folders.Data, userHome + "/norvane/") << prefix;
+        for (const char* name : {"whois.dat", "dns.dat"})
+            EXPECT_EQ(ReadFileBytes(folders.Data + name), std::string("shipped ") + name) << prefix << name;
+        EXPECT_FALSE(Exists(folders.Data + "nvHelp.html")) << "the help stays in the shipped folder";
+        struct stat info {};
+        ASSERT_EQ(::stat(folders.Data.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u) << prefix;
+    }
+}
+
+TEST_F(DataFolders, APerUserFileIsNeverReplacedAndAMissingOneIsCopiedAgain)
+{
+    const std::string bin = Install("usr/");
+    const std::string userHome = Root + "home/.local/share/";
+    const std::string data = FindDataFolders(bin, userHome).Data;
+    EXPECT_EQ(data, userHome + "norvane/");
+    WriteFileBytes(data + "whois.dat", "#updated\r\n");
+    ASSERT_EQ(::unlink((data + "dns.dat").c_str()), 0);
+    WriteFileBytes(Root + "usr/share/norvane/whois.dat", "newer shipped whois.dat");
+
+    EXPECT_EQ(FindDataFolders(bin, userHome).Data, data);
+    EXPECT_EQ(ReadFileBytes(data + "whois.dat"), "#updated\r\n");
+    EXPECT_EQ(ReadFileBytes(data + "dns.dat"), "shipped dns.dat");
+}
+
+TEST_F(DataFolders, NothingShippedLeavesThePerUserFolderEmptyForTheReaderToReport)
+{
+    Make("usr/bin/");
+    const TDataFolders folders = FindDataFolders(Root + "usr/bin/", Root + "home");
+    EXPECT_EQ(folders.Data, Root + "home/norvane/");
+    EXPECT_TRUE(Exists(folders.Data));
+    EXPECT_FALSE(Exists(folders.Data + "whois.dat"));
+}
+
+TEST(UserDataHome, AnAbsoluteXdgDataHomeElseTheHomeFolder)
+{
+    const struct {
+        const char* xdg;
+        const char* home;
+        const char* expected;
+    } cases[] = {
+        {"/data/me", "/home/me", "/data/me"},
+        {nullptr, "/home/me", "/home/me/.local/share"},
+        {"", "/home/me/", "/home/me/.local/share"},
+        {"relative/data", "/home/me", "/home/me/.local/share"},  // a relative value is ignored
+        {nullptr, nullptr, "/.local/share"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UserDataHome(c.xdg, c.home), c.expected) << (c.xdg ? c.xdg : "(unset)");
+}
+
+}  // namespace
