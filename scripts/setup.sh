@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in scripts/packages.txt that are missing.
+# Installs the Debian packages that are missing:
+#   setup.sh run    what building and running need (scripts/packages-run.txt)
+#   setup.sh test   that, and what the tests, benchmarks and fuzzers use (scripts/packages.txt)
 # Runs apt-get directly as root, through sudo otherwise.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$here/packages.txt")
+lists=("$here/packages-run.txt")
+case "${1:-test}" in
+  run) ;;
+  test) lists+=("$here/packages.txt") ;;
+  *) echo "usage: setup.sh [run|test]" >&2; exit 64 ;;
+esac
+mapfile -t wanted < <(cat "${lists[@]}" | grep -v -E '^\s*(#|$)' | sort -u)
 missing=()
 for p in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
