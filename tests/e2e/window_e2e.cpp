@@ -93,8 +93,9 @@ private:
         const std::string path = NORVANE_SOURCE_DIR "/tests/e2e/expected/" + expected;
         if (!QFile::exists(QString::fromStdString(path)) || saved != ReadFileBytes(path)) {
             WriteFileBytes(NORVANE_BIN_DIR "/../e2e-saved-" + expected, saved);
-            QFAIL(qPrintable(QStringLiteral("the saved file differs from tests/e2e/expected/%1; see e2e-saved-%1 in the build folder")
-                                 .arg(QString::fromStdString(expected))));
+            const QString name = QString::fromStdString(expected);
+            QFAIL(qPrintable(QStringLiteral("the saved file differs from tests/e2e/expected/%1; "
+                                            "see e2e-saved-%1 in the build folder").arg(name)));
         }
     }
 

@@ -118,7 +118,8 @@ DigReply Dig(int port, const std::string& question)
     std::vector<std::string>* section = nullptr;
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);) {
-        if (line.rfind(";; flags:", 0) == 0) reply.Truncated = line.substr(0, line.find(';', 3)).find(" tc") != std::string::npos;
+        if (line.rfind(";; flags:", 0) == 0)
+            reply.Truncated = line.substr(0, line.find(';', 3)).find(" tc") != std::string::npos;
         else if (line.rfind(";; ANSWER SECTION", 0) == 0) section = &reply.Answer;
         else if (line.rfind(";; AUTHORITY SECTION", 0) == 0) section = &reply.Authority;
         else if (line.rfind(";; ADDITIONAL SECTION", 0) == 0) section = &reply.Additional;

@@ -37,7 +37,8 @@ protected:
     void SetUp() override
     {
         std::istringstream script(kScript);
-        Peer.Serve([answers = fixtures::ReadScriptedAnswers(script)](const std::string& query, std::string& reply) {
+        auto answers = fixtures::ReadScriptedAnswers(script);
+        Peer.Serve([answers](const std::string& query, std::string& reply) {
             reply = fixtures::ScriptedDnsReply(query, answers);
             return !reply.empty();
         });
