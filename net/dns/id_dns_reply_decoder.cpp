@@ -149,11 +149,12 @@ void TIdDNSReplyDecoder::ReadRecordData(TIdDNSResourceItem& item, int64_t start)
             data.WKS.Bitmap[i] = R.Byte(at + static_cast<int64_t>(i));
         break;
     case TypeHINFO: {
-        // Each counted text must leave room for at least one more byte after it.
+        // The CPU text must leave room for the OS text's length byte; the OS text may end
+        // the reply (the synthesized answer to ANY does, with an empty OS text).
         if (R.Remaining(at) < R.Byte(at) + 2) RaisePacketSize(17);
         data.HInfo.CPU = CountedText(at);
         at += 1 + R.Byte(at);
-        if (R.Remaining(at) < R.Byte(at) + 2) RaisePacketSize(18);
+        if (R.Remaining(at) < R.Byte(at) + 1) RaisePacketSize(18);
         data.HInfo.OS = CountedText(at);
         break;
     }
@@ -161,14 +162,16 @@ void TIdDNSReplyDecoder::ReadRecordData(TIdDNSResourceItem& item, int64_t start)
         data.MInfo.RMailBox = Cut255(R.DecodeName(at));
         if (R.Remaining(at) < 1) RaisePacketSize(19);
         data.MInfo.EMailBox = Cut255(R.DecodeName(at));
-        if (R.Remaining(at) < 1) RaisePacketSize(20);
+        if (at > R.Length()) RaisePacketSize(20);  // the second name may end the reply
         break;
     case TypeMX:
         if (R.Remaining(at) < 3) RaisePacketSize(21);
         data.MX.Preference = R.Word(at);
         at += 2;
-        if (R.Remaining(at) < 3) RaisePacketSize(22);
+        // The check above leaves at least one byte, enough to start the exchange: the root
+        // (null MX) or a pointer may end the reply; only an exchange running past it fails.
         data.MX.Exchange = Cut255(R.DecodeName(at));
+        if (at > R.Length()) RaisePacketSize(22);
         break;
     case TypeNULL: case TypeTXT: case TypeAXFR: case TypeANY:
         item.RawData = std::string(R.Bytes(start, item.DataLength));

@@ -14,7 +14,8 @@
 # rewrite in place for a while, e.g. to send the update host to a server of its own).
 #
 # Addresses: 127.0.0.53 DNS (port 53), 127.0.0.43 whois (port 43), 127.0.0.80 update (port 80),
-# 127.0.0.81 free for a test's own scripted update server (port 80).
+# 127.0.0.81 free for a test's own scripted update server (port 80), 127.0.0.54 the scripted
+# name server of minimal.norvane.test (port 53, when fake_dns_server is built).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 bin=${1:?bin dir}; shift
@@ -68,7 +69,7 @@ printf 'hosts: files dns\nnetworks: files\n' > "/etc/netns/$ns/nsswitch.conf"
 # server), so that $! is the server's own process id.
 inside() { ip netns exec "$ns" "$@"; }
 inside ip link set lo up
-for a in 127.0.0.53 127.0.0.43 127.0.0.80 127.0.0.81; do inside ip addr add "$a/8" dev lo 2>/dev/null; done
+for a in 127.0.0.53 127.0.0.54 127.0.0.43 127.0.0.80 127.0.0.81; do inside ip addr add "$a/8" dev lo 2>/dev/null; done
 
 # DNS: an authoritative server for the test zones, no recursion.
 mkdir -p "$work/named"
@@ -87,9 +88,18 @@ options {
 };
 zone "norvane.test" { type primary; file "norvane.test.zone"; };
 zone "1.0.127.in-addr.arpa" { type primary; file "reverse.zone"; };
+zone "minimal.norvane.test" { type primary; file "minimal.norvane.test.zone"; };
 CONF
 ip netns exec "$ns" named -c "$work/named/named.conf" -u root -g > "$work/named/log" 2>&1 &
 pids+=($!)
+
+# The scripted name server of minimal.norvane.test.
+if [ -x "$bin/fake_dns_server" ]; then
+  ip netns exec "$ns" "$bin/fake_dns_server" --address 127.0.0.54 --port 53 \
+    --answers "$here/scripted/minimal.norvane.test.answers" > "$work/scripted-dns.log" 2>&1 &
+  pids+=($!)
+  scripted_dns=1
+fi
 
 # Whois: replies from files named after the query.
 mkdir -p "$work/whois"
@@ -121,14 +131,16 @@ if ! inside dig +short +time=1 +tries=1 @127.0.0.53 norvane.test SOA | grep -q n
   echo "the DNS server did not start:"; cat "$work/named/log"; exit 1
 fi
 
-# The update server says when it listens (at most 5 s).
-if [ -n "${update_server:-}" ]; then
+# Waits until a server's log says it listens (at most 5 s): await_listening LOG WHAT.
+await_listening() {
   for _ in $(seq 50); do
-    grep -q '^listening on' "$work/update.log" 2>/dev/null && break
+    grep -q '^listening on' "$1" 2>/dev/null && return
     sleep 0.1
   done
-  grep -q '^listening on' "$work/update.log" || { echo "the update server did not start:"; cat "$work/update.log"; exit 1; }
-fi
+  echo "the $2 did not start:"; cat "$1"; exit 1
+}
+[ -n "${scripted_dns:-}" ] && await_listening "$work/scripted-dns.log" "scripted DNS server"
+[ -n "${update_server:-}" ] && await_listening "$work/update.log" "update server"
 
 # In the background, so that a signal to this script is handled at once (the command,
 # being in the namespace, is stopped by the clean-up with the servers).
@@ -139,5 +151,6 @@ if [ $status -ne 0 ]; then
   echo "--- named log"; tail -20 "$work/named/log"
   [ -f "$work/whois.log" ] && { echo "--- whois log"; tail -20 "$work/whois.log"; }
   [ -f "$work/update.log" ] && { echo "--- update log"; tail -20 "$work/update.log"; }
+  [ -f "$work/scripted-dns.log" ] && { echo "--- scripted DNS log"; tail -20 "$work/scripted-dns.log"; }
 fi
 exit $status

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -82,6 +83,22 @@ private:
         QVERIFY(FWindow->grab().save(Screenshots + QLatin1Char('/') + name));
     }
 
+    // Saves through the menu command and compares the file with tests/e2e/expected/<expected>.
+    void ExpectSavedFile(const QString& proposed, const std::string& expected)
+    {
+        FDesktop->Answer = FScratch.filePath(QStringLiteral("saved"));
+        QVERIFY(QMetaObject::invokeMethod(FWindow.get(), "Enregistrersous1Click"));
+        QCOMPARE(FDesktop->Proposed, proposed);
+        const std::string saved = ReadFileBytes(FScratch.filePath(QStringLiteral("saved.txt")).toStdString());
+        const std::string path = NORVANE_SOURCE_DIR "/tests/e2e/expected/" + expected;
+        if (!QFile::exists(QString::fromStdString(path)) || saved != ReadFileBytes(path)) {
+            WriteFileBytes(NORVANE_BIN_DIR "/../e2e-saved-" + expected, saved);
+            const QString name = QString::fromStdString(expected);
+            QFAIL(qPrintable(QStringLiteral("the saved file differs from tests/e2e/expected/%1; "
+                                            "see e2e-saved-%1 in the build folder").arg(name)));
+        }
+    }
+
 private slots:
     void initTestCase()
     {
@@ -103,19 +120,21 @@ private slots:
         QVERIFY(Tree()->topLevelItem(1)->isExpanded());
         KeepScreenshot(QStringLiteral("dns-page.png"));
 
-        FDesktop->Answer = FScratch.filePath(QStringLiteral("saved"));
-        QVERIFY(QMetaObject::invokeMethod(FWindow.get(), "Enregistrersous1Click"));
-        QCOMPARE(FDesktop->Proposed, QStringLiteral("norvane_test.txt"));
-        const std::string saved = ReadFileBytes(FScratch.filePath(QStringLiteral("saved.txt")).toStdString());
-        const std::string expected = ReadFileBytes(NORVANE_SOURCE_DIR "/tests/e2e/expected/norvane.test.txt");
-        if (saved != expected) {
-            WriteFileBytes(NORVANE_BIN_DIR "/../e2e-saved-norvane.test.txt", saved);
-            QFAIL("the saved file differs from tests/e2e/expected/norvane.test.txt; see e2e-saved-norvane.test.txt in the build folder");
-        }
+        ExpectSavedFile(QStringLiteral("norvane_test.txt"), "norvane.test.txt");
 
         // The whole tree, opened, for the record.
         Tree()->expandAll();
         KeepScreenshot(QStringLiteral("dns-page-expanded.png"));
+    }
+
+    // The domain's own server answers the question for all records with one synthesized
+    // HINFO record: the branch shows its CPU text, and nothing under "OS" for the empty one.
+    void ServerAnsweringAllRecordsMinimallyIsShownAndSaved()
+    {
+        Lookup(QStringLiteral("minimal.norvane.test"), true, true);
+        QVERIFY(FDesktop->Boxes.empty());
+        QCOMPARE(Tree()->topLevelItemCount(), 2);
+        ExpectSavedFile(QStringLiteral("minimal_norvane_test.txt"), "minimal.norvane.test.txt");
     }
 
     void DnsAloneKeepsTheWhoisPage()

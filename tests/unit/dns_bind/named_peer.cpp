@@ -72,14 +72,12 @@ bool Answers(int port, const std::string& zone) {
 
 }  // namespace
 
-NamedPeer::NamedPeer(const std::string& primaryZone, const std::string& primaryText,
-                     const std::string& reverseText)
-    : FPrimaryZone(primaryZone) {
+NamedPeer::NamedPeer(std::vector<PeerZone> zones, std::string options)
+    : FZones(std::move(zones)), FOptions(std::move(options)) {
     char folder[] = "/tmp/norvane-named-XXXXXX";
     if (::mkdtemp(folder)) FFolder = folder;
     ::chmod(FFolder.c_str(), 0755);
-    WriteFile(FFolder + "/primary.zone", primaryText);
-    WriteFile(FFolder + "/reverse.zone", reverseText);
+    for (const PeerZone& zone : FZones) WriteFile(FFolder + "/" + zone.Name + ".zone", zone.Text);
 }
 
 NamedPeer::~NamedPeer() {
@@ -95,7 +93,12 @@ bool NamedPeer::Start(std::string& reason) {
         reason = "cannot create a temporary folder";
         return false;
     }
+    if (!SignZones(reason)) return false;
     FPort = FreePort();
+    std::string zones;
+    for (const PeerZone& zone : FZones)
+        zones += "zone \"" + zone.Name + "\" { type primary; file \"" + zone.Name + ".zone" +
+                 (zone.Signed ? ".signed" : "") + "\"; };\n";
     const std::string conf = FFolder + "/named.conf";
     WriteFile(conf,
               "options {\n"
@@ -109,10 +112,11 @@ bool NamedPeer::Start(std::string& reason) {
               "  dnssec-validation no;\n"
               "  notify no;\n"
               "  minimal-responses no;\n"
+              // Records of a set in zone order, so a truncated reply holds the same ones each time.
+              "  rrset-order { order none; };\n"
+              "  " + FOptions + "\n"
               "};\n"
-              "controls { };\n"
-              "zone \"" + FPrimaryZone + "\" { type primary; file \"primary.zone\"; };\n"
-              "zone \"2.0.192.in-addr.arpa\" { type primary; file \"reverse.zone\"; };\n");
+              "controls { };\n" + zones);
     const std::string log = FFolder + "/named.log";
     FPid = ::fork();
     if (FPid == 0) {
@@ -142,11 +146,29 @@ bool NamedPeer::Start(std::string& reason) {
                          : "named stopped: " + LastLine(log);
             return false;
         }
-        if (Answers(FPort, FPrimaryZone)) return true;
+        if (Answers(FPort, FZones.front().Name)) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     reason = "named did not answer within 15 s: " + LastLine(log);
     return false;
+}
+
+bool NamedPeer::SignZones(std::string& reason) const {
+    for (const PeerZone& zone : FZones) {
+        if (!zone.Signed) continue;
+        // A zone-signing and a key-signing key, then the zone signed with both.
+        const std::string in = "cd " + FFolder + " && ";
+        const std::string keygen = "dnssec-keygen -q -K . -a ECDSAP256SHA256 -n ZONE ";
+        const std::string command =
+            in + keygen + zone.Name + " >/dev/null && " + keygen + "-f KSK " + zone.Name + " >/dev/null && " +
+            "dnssec-signzone -q -K . -S -o " + zone.Name + " -f " + zone.Name + ".zone.signed " + zone.Name +
+            ".zone >/dev/null 2>&1 && echo signed";
+        if (RunAndRead(command) != "signed\n") {
+            reason = "cannot sign " + zone.Name + " (dnssec-keygen and dnssec-signzone are needed)";
+            return false;
+        }
+    }
+    return true;
 }
 
 void NamedPeer::Stop() {

@@ -4,18 +4,25 @@
 // folder removed) when the object goes away.
 #include <string>
 #include <sys/types.h>
+#include <vector>
+
+struct PeerZone {
+    std::string Name;
+    std::string Text;
+    bool Signed = false;  // signed with fresh keys before the server starts
+};
 
 class NamedPeer {
 public:
-    // Keeps the two zone texts in a new temporary folder; the reverse zone is
-    // 2.0.192.in-addr.arpa.
-    NamedPeer(const std::string& primaryZone, const std::string& primaryText,
-              const std::string& reverseText);
+    // Keeps the zone texts in a new temporary folder; options are added to the server's
+    // own (for example "minimal-any yes;").
+    explicit NamedPeer(std::vector<PeerZone> zones, std::string options = "");
     ~NamedPeer();
     NamedPeer(const NamedPeer&) = delete;
     NamedPeer& operator=(const NamedPeer&) = delete;
 
-    // Starts the server and waits until it answers a question about primaryZone.
+    // Signs the zones that ask for it, starts the server and waits until it answers a
+    // question about the first zone.
     // Returns false with a one-line reason when it cannot start.
     bool Start(std::string& reason);
     int Port() const { return FPort; }
@@ -23,8 +30,10 @@ public:
 
 private:
     void Stop();
+    bool SignZones(std::string& reason) const;
     std::string FFolder;
-    std::string FPrimaryZone;
+    std::vector<PeerZone> FZones;
+    std::string FOptions;
     int FPort = 0;
     pid_t FPid = -1;
 };

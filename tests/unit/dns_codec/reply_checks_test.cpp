@@ -133,18 +133,19 @@ INSTANTIATE_TEST_SUITE_P(
                   kSize + "17"},
         CheckCase{"HINFO, first text and a byte", Answer(13, {5, 'I', 'N', 'T', 'E', 'L', 5}),
                   kSize + "18"},
+        CheckCase{"HINFO, second text one byte short",
+                  Answer(13, {5, 'I', 'N', 'T', 'E', 'L', 5, 'L', 'I', 'N', 'U'}), kSize + "18"},
         CheckCase{"HINFO, second text to the end",
-                  Answer(13, {5, 'I', 'N', 'T', 'E', 'L', 5, 'L', 'I', 'N', 'U', 'X'}),
-                  kSize + "18"},
-        CheckCase{"HINFO, second text and a byte",
-                  Answer(13, {5, 'I', 'N', 'T', 'E', 'L', 5, 'L', 'I', 'N', 'U', 'X', 0}), ""},
+                  Answer(13, {5, 'I', 'N', 'T', 'E', 'L', 5, 'L', 'I', 'N', 'U', 'X'}), ""},
+        CheckCase{"HINFO, empty second text to the end", Answer(13, {1, 'X', 0}), ""},
         CheckCase{"MINFO, first name only", Answer(14, {0}), kSize + "19"},
-        CheckCase{"MINFO, two names to the end", Answer(14, {0, 0}), kSize + "20"},
-        CheckCase{"MINFO, two names and a byte", Answer(14, {0, 0, 0}), ""},
+        CheckCase{"MINFO, two names to the end", Answer(14, {0, 0}), ""},
+        CheckCase{"MINFO, second name unterminated", Answer(14, {0, 1, 'a'}), kSize + "20"},
         CheckCase{"MX, two bytes", Answer(15, {0, 10}), kSize + "21"},
-        CheckCase{"MX, three bytes", Answer(15, {0, 10, 0}), kSize + "22"},
-        CheckCase{"MX, four bytes", Answer(15, {0, 10, 0, 0}), kSize + "22"},
-        CheckCase{"MX, five bytes", Answer(15, {0, 10, 0, 0, 0}), ""}));
+        CheckCase{"MX, root exchange to the end", Answer(15, {0, 0, 0}), ""},
+        CheckCase{"MX, pointer to the end", Answer(15, {0, 10, 0xC0, 12}), ""},
+        CheckCase{"MX, exchange unterminated", Answer(15, {0, 10, 1, 'a'}), kSize + "22"},
+        CheckCase{"MX, exchange label past the end", Answer(15, {0, 10, 2, 'a'}), kSize + "3"}));
 
 INSTANTIATE_TEST_SUITE_P(
     RefusedRecords, DnsReplyCheck,
