@@ -326,7 +326,8 @@ private slots:
 
     void AFileThatCannotBeCreatedReachesTheStandardErrorBox()
     {
-        const QString missing = FDir.filePath(QStringLiteral("no-such-folder/out"));
+        // Named with an accent, which the box shows as it is.
+        const QString missing = FDir.filePath(QStringLiteral("Dossier absent é/out"));
         FDesktop->Answer = missing;
         FWindow->SetMemoText("abc");
         // Through the menu, as the user does it, so that the application's box shows it.
