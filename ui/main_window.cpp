@@ -101,6 +101,8 @@ TFMain::~TFMain()
     SetScreenCursor(TCursor::crDefault);
 }
 
+ILookupWindow& TFMain::LookupWindow() { return *FLookupWindow; }
+
 void TFMain::CreateImages()
 {
     ui->ImageTop->setPixmap(RenderSvg(Images::Globe, QSize(47, 49)));
