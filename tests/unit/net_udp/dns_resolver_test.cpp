@@ -57,8 +57,8 @@ TEST(DnsResolver, Defaults) {
 }
 
 TEST(DnsResolver, OneExchange) {
+    Shared<std::string> seenQuery;  // outlives the peer's thread
     UdpPeer peer;
-    Shared<std::string> seenQuery;
     peer.Serve([&](const std::string& query, std::string& reply) {
         seenQuery.Set(query);
         reply = AnswerTo(query);
@@ -94,8 +94,8 @@ TEST(DnsResolver, OneExchange) {
 }
 
 TEST(DnsResolver, FailingReplies) {
+    Shared<std::string> sharedMode;  // outlives the peer's thread
     UdpPeer peer;
-    Shared<std::string> sharedMode;
     peer.Serve([&](const std::string& query, std::string& reply) {
         const std::string mode = sharedMode.Get();
         if (mode == "other id") {
