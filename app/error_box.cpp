@@ -16,5 +16,5 @@ std::string ApplicationTitle(std::string_view executablePath)
     if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
     name = name.substr(0, name.find('.'));
     if (name.empty()) return {};
-    return std::string(name.substr(0, 1)) + LowerCase(name.substr(1));
+    return std::string(name.substr(0, 1)) + AnsiLowerCase(name.substr(1));
 }

@@ -9,5 +9,6 @@
 std::string StandardErrorText(std::string_view message);
 
 // The application's title, used as the box's caption: the executable's file name up to
-// its first ".", every letter after the first in lower case (the first stays as it is).
+// its first ".", every letter after the first in lower case, the code page's capitals
+// included (the first stays as it is).
 std::string ApplicationTitle(std::string_view executablePath);

@@ -29,6 +29,18 @@ void SetStage(IStageDisplay& display, int stage)
     display.SetProgressPosition(Stages[stage].Position);
 }
 
+THourGlass::THourGlass(ILookupWindow& window) : FWindow(window), FSaved(window.ScreenCursor())
+{
+    FWindow.SetScreenCursor(TCursor::crHourGlass);
+}
+
+void THourGlass::Restore()
+{
+    if (FRestored) return;
+    FRestored = true;
+    FWindow.SetScreenCursor(FSaved);
+}
+
 void TLookupDriver::Button1Click()
 {
     std::string queryTemplate;
@@ -59,8 +71,7 @@ template <typename Step> void TLookupDriver::InTreeUpdate(Step step)
 
 void TLookupDriver::RunWhoisAndDns(const std::string& host, const std::string& queryTemplate, int port)
 {
-    const TCursor saved = FWindow.ScreenCursor();
-    FWindow.SetScreenCursor(TCursor::crHourGlass);
+    THourGlass hourglass(FWindow);
     FWindow.ClearMemo();
     FWindow.ClearTree();
     SetStage(FWindow, 0);
@@ -72,13 +83,12 @@ void TLookupDriver::RunWhoisAndDns(const std::string& host, const std::string& q
     SetStage(FWindow, 2);
     InTreeUpdate([&] { FWindow.ShowDnsRecords(name); });
     SetStage(FWindow, 3);
-    FinishWithWhois(saved, host, queryTemplate, port, name);
+    FinishWithWhois(hourglass, host, queryTemplate, port, name);
 }
 
 void TLookupDriver::RunDns()
 {
-    const TCursor saved = FWindow.ScreenCursor();
-    FWindow.SetScreenCursor(TCursor::crHourGlass);
+    THourGlass hourglass(FWindow);
     FWindow.ClearTree();
     SetStage(FWindow, 0);
     const std::string name = Trim(FWindow.NameText());
@@ -89,51 +99,49 @@ void TLookupDriver::RunDns()
     SetStage(FWindow, 5);
     InTreeUpdate([&] { FWindow.ShowDnsRecords(name); });
     SetStage(FWindow, 0);
-    FWindow.SetScreenCursor(saved);
+    hourglass.Restore();
 }
 
 void TLookupDriver::RunWhois(const std::string& host, const std::string& queryTemplate, int port)
 {
-    const TCursor saved = FWindow.ScreenCursor();
-    FWindow.SetScreenCursor(TCursor::crHourGlass);
+    THourGlass hourglass(FWindow);
     FWindow.ClearMemo();
     SetStage(FWindow, 0);
     const std::string name = Trim(FWindow.NameText());
     SetStage(FWindow, 6);
-    FinishWithWhois(saved, host, queryTemplate, port, name);
+    FinishWithWhois(hourglass, host, queryTemplate, port, name);
 }
 
-void TLookupDriver::FinishWithWhois(TCursor saved, const std::string& host, const std::string& queryTemplate,
+void TLookupDriver::FinishWithWhois(THourGlass& hourglass, const std::string& host, const std::string& queryTemplate,
                                     int port, const std::string& name)
 {
     std::string reply;
     try {
         reply = FWindow.QueryWhois(host, queryTemplate, port, name);
     } catch (const std::exception& failure) {
-        FWindow.SetScreenCursor(saved);
+        hourglass.Restore();
         FWindow.ShowError(failure.what());
         SetStage(FWindow, 0);
         return;
     }
     FWindow.SetMemoText(reply);
-    FWindow.SetScreenCursor(saved);
+    hourglass.Restore();
     SetStage(FWindow, 0);
 }
 
 void TLookupDriver::SpeedButton3Click()
 {
     SetStage(FWindow, 0);
-    const TCursor saved = FWindow.ScreenCursor();
-    FWindow.SetScreenCursor(TCursor::crHourGlass);
+    THourGlass hourglass(FWindow);
     FWindow.ClearMemo();
     std::string reply;
     try {
         reply = FWindow.QueryWhoisByHand();
     } catch (const std::exception& failure) {
-        FWindow.SetScreenCursor(saved);
+        hourglass.Restore();
         FWindow.ShowError(failure.what());
         return;
     }
     FWindow.SetMemoText(reply);
-    FWindow.SetScreenCursor(saved);
+    hourglass.Restore();
 }

@@ -58,6 +58,22 @@ public:
     virtual std::string QueryWhoisByHand() = 0;
 };
 
+// The hourglass for as long as it lives, then the cursor that was there before, however
+// the work ends. Restore() puts the cursor back earlier, before a message box say.
+class THourGlass {
+public:
+    explicit THourGlass(ILookupWindow& window);
+    ~THourGlass() { Restore(); }
+    THourGlass(const THourGlass&) = delete;
+    THourGlass& operator=(const THourGlass&) = delete;
+    void Restore();
+
+private:
+    ILookupWindow& FWindow;
+    TCursor FSaved;
+    bool FRestored = false;
+};
+
 // Runs a lookup: validates the typed name, then the whois and DNS steps that the two
 // check boxes ask for, with the stages shown in the status bar.
 class TLookupDriver {
@@ -79,7 +95,7 @@ private:
     // Runs one DNS step inside the tree's update bracket, closed also when the step raises.
     template <typename Step> void InTreeUpdate(Step step);
     // The whois query and its outcome, the common end of the whois paths.
-    void FinishWithWhois(TCursor saved, const std::string& host, const std::string& queryTemplate, int port,
+    void FinishWithWhois(THourGlass& hourglass, const std::string& host, const std::string& queryTemplate, int port,
                          const std::string& name);
 
     ILookupWindow& FWindow;

@@ -1,6 +1,6 @@
 #include "cli/console.h"
 
-#include "platform/codepage.h"
+#include "runtime/codepage.h"
 #include "runtime/text.h"
 
 std::string ForTerminal(std::string_view text) { return ReplaceAll(Cp1252ToUtf8(text), "\r\n", "\n"); }

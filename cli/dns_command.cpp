@@ -6,7 +6,7 @@
 #include "dns/dns_records.h"
 #include "dns/dns_servers.h"
 #include "net/dns/id_dns_resolver.h"
-#include "platform/codepage.h"
+#include "runtime/codepage.h"
 
 #include <exception>
 

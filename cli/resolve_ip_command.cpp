@@ -5,7 +5,7 @@
 #include "dns/host_info.h"
 #include "dns/ip_resolver.h"
 #include "net/socket/id_component.h"
-#include "platform/codepage.h"
+#include "runtime/codepage.h"
 
 int RunResolveIp(const TArguments& args, TConsole& console)
 {

@@ -3,7 +3,7 @@
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/lookup_window.h"
-#include "platform/codepage.h"
+#include "runtime/codepage.h"
 
 int RunWhois(const TArguments& args, TConsole& console)
 {

@@ -1,5 +1,6 @@
 #include "runtime/files.h"
 
+#include "runtime/codepage.h"
 #include "runtime/exception.h"
 
 #include <cerrno>
@@ -9,7 +10,13 @@
 
 namespace {
 
-[[noreturn]] void CannotCreate(const std::string& path) { throw EFCreateError("Cannot create file " + path); }
+// Messages are the program's text (Windows-1252); a path is as the file system gives it
+// (UTF-8), so it changes code page where it enters a message.
+std::string PathText(const std::string& path) { return Utf8ToCp1252(path); }
+
+[[noreturn]] void CannotOpen(const std::string& path) { throw EFOpenError("Cannot open file " + PathText(path)); }
+
+[[noreturn]] void CannotCreate(const std::string& path) { throw EFCreateError("Cannot create file " + PathText(path)); }
 
 bool WriteAll(int fd, const std::string& bytes)
 {
@@ -28,7 +35,7 @@ bool WriteAll(int fd, const std::string& bytes)
 std::string ReadFileBytes(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EFOpenError("Cannot open file " + path);
+    if (fd < 0) CannotOpen(path);
     std::string bytes;
     char chunk[65536];
     for (;;) {
@@ -36,7 +43,7 @@ std::string ReadFileBytes(const std::string& path)
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
-            throw EFOpenError("Cannot open file " + path);
+            CannotOpen(path);
         }
         if (n == 0) break;
         bytes.append(chunk, static_cast<size_t>(n));

@@ -1,7 +1,8 @@
 #pragma once
 #include <string>
 
-// Whole-file reads and writes of raw bytes.
+// Whole-file reads and writes of raw bytes. Paths are as the file system has them
+// (UTF-8); the messages naming them are the program's text (Windows-1252).
 
 // Raises EFOpenError "Cannot open file %s" (the path in place of %s).
 std::string ReadFileBytes(const std::string& path);

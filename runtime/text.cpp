@@ -46,6 +46,13 @@ std::string LowerCase(std::string_view text)
     return result;
 }
 
+std::string AnsiLowerCase(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(FoldAnsi(static_cast<unsigned char>(c)));
+    return result;
+}
+
 std::string UpperCase(std::string_view text)
 {
     std::string result(text);

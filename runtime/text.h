@@ -13,6 +13,8 @@ std::string TrimRight(std::string_view text);
 // A-Z to a-z (and back); no other character changes.
 std::string LowerCase(std::string_view text);
 std::string UpperCase(std::string_view text);
+// Every capital of the code page to its small letter ("\xC9" to "\xE9", "\x8A" to "\x9A").
+std::string AnsiLowerCase(std::string_view text);
 
 // Case-insensitive equality: ASCII letters only / the code page's letters too.
 bool SameText(std::string_view a, std::string_view b);

@@ -1,6 +1,6 @@
 #include "ui/ansi.h"
 
-#include "platform/codepage.h"
+#include "runtime/codepage.h"
 
 QString FromAnsi(const std::string& bytes)
 {

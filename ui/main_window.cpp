@@ -96,11 +96,9 @@ TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
     }
 }
 
-TFMain::~TFMain()
-{
-    // A lookup that ended by an exception may have left the hourglass up.
-    SetScreenCursor(TCursor::crDefault);
-}
+TFMain::~TFMain() = default;
+
+ILookupWindow& TFMain::LookupWindow() { return *FLookupWindow; }
 
 void TFMain::CreateImages()
 {

@@ -77,20 +77,22 @@ private slots:
     void Enregistrersous1Click();
 
 protected:
+    // The two branches of the results tree.
+    virtual void ShowHostInfo(const std::string& name);
+    virtual void ShowDnsRecords(const std::string& name);
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
 private:
     class TLookupWindow;
 
+    // What the lookup driver and the hourglass see of the window.
+    ILookupWindow& LookupWindow();
     void CreateImages();
     void WireEvents();
     // The resolver component as the form sets it up: active, port 53, 4000 ms.
     void CreateDnsResolver();
     void WireDnsPage();
-    // The two branches of the results tree.
-    void ShowHostInfo(const std::string& name);
-    void ShowDnsRecords(const std::string& name);
     void FormCreate();
     void PageControlDrawTab(QPainter& canvas, int tabIndex, const QRect& rect, bool active);
     // The database update dialog runs here; the catalogue is reloaded after it whatever

@@ -10,10 +10,14 @@
 #include "ui/desktop.h"
 #include "ui_main_window.h"
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -55,6 +59,21 @@ protected:
         // Blue when selected too: the handler's colour wins over the selection's.
         option->palette.setColor(QPalette::Text, QColor(0, 0, 255));
         option->palette.setColor(QPalette::HighlightedText, QColor(0, 0, 255));
+    }
+
+    // Hints: a node whose text the tree's width cuts off shows it whole under the mouse.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const int visibleRight = std::min(option.rect.right(), view->viewport()->rect().right());
+        if (option.rect.left() + sizeHint(option, index).width() - 1 > visibleRight)
+            QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(), view->viewport(),
+                               option.rect);
+        else
+            QToolTip::hideText();
+        return true;
     }
 };
 
@@ -153,13 +172,11 @@ void TFMain::TreeDNSDblClick()
 void TFMain::SpeedButton1Click()
 {
     SetStage(0);
-    const TCursor saved = ScreenCursor();
-    SetScreenCursor(TCursor::crHourGlass);
+    const THourGlass hourglass(LookupWindow());
     TSystemHostResolver resolver;
     const QString shown = ui->EditURL->text();
     const std::string result = ResolveIpField(resolver, ToAnsi(ui->LabeledEditIP->text()), ToAnsi(shown));
     if (FromAnsi(result) != shown) ui->EditURL->setText(FromAnsi(result));
-    SetScreenCursor(saved);
 }
 
 void TFMain::LabeledEditIPKeyUp(int key, Qt::KeyboardModifiers)

@@ -45,7 +45,7 @@ TFServer::TFServer(TDesktop& desktop, std::string dataDir, QWidget* owner, std::
     Timer.setSingleShot(true);
     connect(&Timer, &QTimer::timeout, this, &TFServer::TimerTimer);
     connect(ui->BtnAbort, &QPushButton::clicked, this, [this] { done(ModalResultAbort); });
-    FUpdater.OnRepaint = [this] { ShowLabels(true); };
+    FUpdater.OnRepaint = [this](TDataUpdater::TCheckLabel checkLabel) { RepaintCheck(checkLabel); };
     FormCreate();
 }
 
@@ -81,22 +81,28 @@ void TFServer::done(int result)
 
 void TFServer::TimerTimer()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The hourglass comes down however the checks end.
+    struct TWaitCursor {
+        TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    } hourglass;
     Timer.stop();
     FUpdater.RunChecks();
-    // The last texts show when the window next paints.
-    ShowLabels(false);
-    QApplication::restoreOverrideCursor();
+    ShowLabels();
 }
 
-void TFServer::ShowLabels(bool now)
+void TFServer::RepaintCheck(TDataUpdater::TCheckLabel checkLabel)
+{
+    QLabel* label = checkLabel == &TDataUpdater::LabelDNS ? ui->LabelDNS : ui->LabelWhois;
+    label->setText(FromAnsi(FUpdater.*checkLabel));
+    ui->Label1->setText(FromAnsi(FUpdater.Label1));
+    label->repaint();
+    ui->Label1->repaint();
+}
+
+void TFServer::ShowLabels()
 {
     ui->LabelDNS->setText(FromAnsi(FUpdater.LabelDNS));
     ui->LabelWhois->setText(FromAnsi(FUpdater.LabelWhois));
     ui->Label1->setText(FromAnsi(FUpdater.Label1));
-    if (now) {
-        ui->LabelDNS->repaint();
-        ui->LabelWhois->repaint();
-        ui->Label1->repaint();
-    }
 }

@@ -46,8 +46,10 @@ private slots:
 
 private:
     void FormCreate();
-    // Puts the texts of the checks into the labels; with `now`, paints them at once.
-    void ShowLabels(bool now);
+    // Paints the running check's label and Label1 at once.
+    void RepaintCheck(TDataUpdater::TCheckLabel checkLabel);
+    // Puts the final texts into the three labels; they show when the window next paints.
+    void ShowLabels();
 
     std::unique_ptr<Ui::TFServer> ui;
     TDesktop& FDesktop;

@@ -17,7 +17,7 @@ bool ReadStamp(const std::string& path, std::string& stamp) { return StampOfText
 }  // namespace
 
 struct TDataUpdater::TCheck {
-    std::string TDataUpdater::*Label;
+    TCheckLabel Label;
     std::string TDataUpdater::*Stamp;
     const char* Name;
     void (TDataUpdater::*Save)(const std::string& body);
@@ -27,11 +27,11 @@ struct TDataUpdater::TCheck {
     const char* Updated;
 };
 
-TDataUpdater::TDataUpdater(std::string dataDir, std::string host)
+TDataUpdater::TDataUpdater(std::string dataDir, std::string host, int32_t timeout)
     : DataDir(std::move(dataDir)), UpdateHost(std::move(host))
 {
-    IdHTTP.ReadTimeout = UpdateServerTimeout;
-    IdHTTP.ConnectTimeout = UpdateServerTimeout;
+    IdHTTP.ReadTimeout = timeout;
+    IdHTTP.ConnectTimeout = timeout;
 }
 
 void TDataUpdater::ReadStamps()
@@ -89,7 +89,7 @@ void TDataUpdater::Check(const TCheck& check)
     std::string& label = this->*check.Label;
     label = check.Checking;
     Label1 = kConnecting;
-    Repaint();
+    Repaint(check.Label);
     Pause(200);
 
     IdHTTP.Host = UpdateHost;
@@ -99,7 +99,7 @@ void TDataUpdater::Check(const TCheck& check)
     case 201:
         label = check.Current;
         Label1.clear();
-        Repaint();
+        Repaint(check.Label);
         break;
     case 202:
         // A body that is no data file would make the next opening refuse: keep the old one.
@@ -109,7 +109,7 @@ void TDataUpdater::Check(const TCheck& check)
         }
         label = check.Updating;
         Label1.clear();
-        Repaint();
+        Repaint(check.Label);
         Pause(500);
         (this->*check.Save)(body);
         label = check.Updated;
@@ -128,9 +128,9 @@ void TDataUpdater::SaveWhoisData(const std::string& body)
     ReplaceFileAtomically(DataDir + "whois.dat", DataFileBytes(body));
 }
 
-void TDataUpdater::Repaint()
+void TDataUpdater::Repaint(TCheckLabel checkLabel)
 {
-    if (OnRepaint) OnRepaint();
+    if (OnRepaint) OnRepaint(checkLabel);
 }
 
 void TDataUpdater::Pause(int milliseconds)

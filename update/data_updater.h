@@ -4,14 +4,18 @@
 #include <functional>
 #include <string>
 
+// How long the dialog waits for the server: a connect, or a silence within a reply.
+constexpr int32_t UpdateServerTimeout = 30000;
+
 // What the "Mise à jour" dialog does, apart from its widgets: reads the stamps of the two
 // data files, asks the update server about each, and writes the copies it sends. Label
 // texts are Windows-1252 bytes; the dialog shows them at each OnRepaint and at the end.
 class TDataUpdater {
 public:
     // dataDir ends with "/"; host is the update server's name (port 80 unless the
-    // client's DefaultPort says otherwise).
-    TDataUpdater(std::string dataDir, std::string host);
+    // client's DefaultPort says otherwise); timeout bounds a connect and every silence
+    // within a reply, in milliseconds.
+    TDataUpdater(std::string dataDir, std::string host, int32_t timeout = UpdateServerTimeout);
 
     TIdHTTP IdHTTP;
     std::string DataDir;
@@ -24,8 +28,11 @@ public:
     std::string LabelWhois;
     std::string Label1;
 
-    // "Repaint now": the labels' texts must reach the screen before the next blocking step.
-    std::function<void()> OnRepaint;
+    // One of the two check labels, LabelDNS or LabelWhois.
+    using TCheckLabel = std::string TDataUpdater::*;
+    // "Repaint now" the running check's label and Label1: their texts must reach the
+    // screen before the next blocking step. The other label waits for the next paint.
+    std::function<void(TCheckLabel checkLabel)> OnRepaint;
     // The pauses of the checks (200 and 500 ms); a plain sleep unless replaced.
     std::function<void(int milliseconds)> OnPause;
 
@@ -43,9 +50,6 @@ public:
 private:
     struct TCheck;
     void Check(const TCheck& check);
-    void Repaint();
+    void Repaint(TCheckLabel checkLabel);
     void Pause(int milliseconds);
 };
-
-// How long the dialog waits for the server: a connect, or a silence within a reply.
-constexpr int32_t UpdateServerTimeout = 30000;

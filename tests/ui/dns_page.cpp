@@ -4,6 +4,7 @@
 // which the hosts file answers.
 #include "fake_desktop.h"
 #include "net/dns/id_dns_resolver.h"
+#include "runtime/exception.h"
 #include "runtime/files.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
@@ -11,14 +12,17 @@
 #include "ui/status_bar.h"
 
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <memory>
@@ -38,6 +42,17 @@ struct SavingDesktop : FakeDesktop {
         Filter = filter;
         return Answer;
     }
+};
+
+// A window whose host step finds nothing and whose record step raises, as a step that
+// lets a failure through would.
+class FailingDnsWindow : public TFMain {
+public:
+    using TFMain::TFMain;
+
+protected:
+    void ShowHostInfo(const std::string&) override {}
+    void ShowDnsRecords(const std::string&) override { throw Exception("Record step failed"); }
 };
 
 bool IsBlue(const QColor& c) { return c.blue() > 200 && c.red() < 80 && c.green() < 80; }
@@ -94,6 +109,24 @@ private:
             QMouseEvent event(type, at, global, Qt::LeftButton, held, Qt::NoModifier);
             QCoreApplication::sendEvent(Tree()->viewport(), &event);
         }
+    }
+    // The window with the hint over it, as the screen shows them, kept in <build>/screenshots.
+    void KeepScreenshot(const QString& name) const
+    {
+        const QRect window(FWindow->mapToGlobal(QPoint(0, 0)), FWindow->size());
+        QRect area = window;
+        QWidget* hint = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->inherits("QTipLabel") && top->isVisible()) hint = top;
+        if (hint != nullptr) area |= hint->geometry();
+        QPixmap shot(area.size());
+        shot.fill(Qt::darkGray);
+        QPainter painter(&shot);
+        painter.drawPixmap(window.topLeft() - area.topLeft(), FWindow->grab());
+        if (hint != nullptr) painter.drawPixmap(hint->pos() - area.topLeft(), hint->grab());
+        const QString folder = QStringLiteral(NORVANE_BIN_DIR "/../screenshots");
+        QDir().mkpath(folder);
+        QVERIFY(shot.save(folder + QLatin1Char('/') + name));
     }
     QPoint CentreOf(QTreeWidgetItem* item) const { return Tree()->visualItemRect(item).center(); }
 
@@ -246,6 +279,44 @@ private slots:
         QVERIFY(FDesktop->Opened.empty());
     }
 
+    void FailedDnsStepStillRestoresTheCursor()
+    {
+        FWindow.reset();
+        FailingDnsWindow window(*FDesktop, DataDir());
+        window.show();
+        FindControl<QCheckBox>(window, "CheckWhois")->setChecked(false);
+        FindControl<QLineEdit>(window, "LEditName")->setText(QStringLiteral("example.fr"));
+        // The second lookup starts from what the first left behind.
+        for (size_t run = 1; run <= 2; ++run) {
+            QTest::mouseClick(FindControl<QToolButton>(window, "SpeedButton2"), Qt::LeftButton);
+            QCOMPARE(FDesktop->Boxes.size(), run);
+            QCOMPARE(FDesktop->Boxes.back().Text, QStringLiteral("Record step failed."));
+            QCOMPARE(window.ScreenCursor(), TCursor::crDefault);
+            QVERIFY(QApplication::overrideCursor() == nullptr);
+        }
+    }
+
+    void CutOffNodesShowTheirWholeTextAsAHint()
+    {
+        ShowDnsPage();
+        const Nodes nodes = BuildBranch();
+        QTreeWidgetItem* cut = FWindow->TreeNodes().AddChild(
+            nodes.Address, "mx1.serveur-de-messagerie-principal.hebergement-mutualise-des-domaines.example.org", 2, 2, 2);
+        QCoreApplication::processEvents();
+        const struct {
+            QTreeWidgetItem* node;
+            bool hint;
+        } cases[] = {{nodes.Official, false}, {nodes.Long, true}, {nodes.NoName, false}, {cut, true}};
+        for (const auto& c : cases) {
+            const QPoint at = Tree()->visualItemRect(c.node).topLeft() + QPoint(40, 8);
+            QHelpEvent hover(QEvent::ToolTip, at, Tree()->viewport()->mapToGlobal(at));
+            QCoreApplication::sendEvent(Tree()->viewport(), &hover);
+            QTRY_COMPARE(QToolTip::isVisible(), c.hint);
+            if (c.hint) QCOMPARE(QToolTip::text(), c.node->text(0));
+        }
+        KeepScreenshot(QStringLiteral("tree-hint.png"));  // the last hint, still up
+    }
+
     void EnterInTheAddressFieldShowsTheLoopbackName()
     {
         ShowDnsPage();
@@ -326,7 +397,8 @@ private slots:
 
     void AFileThatCannotBeCreatedReachesTheStandardErrorBox()
     {
-        const QString missing = FDir.filePath(QStringLiteral("no-such-folder/out"));
+        // Named with an accent, which the box shows as it is.
+        const QString missing = FDir.filePath(QStringLiteral("Dossier absent é/out"));
         FDesktop->Answer = missing;
         FWindow->SetMemoText("abc");
         // Through the menu, as the user does it, so that the application's box shows it.

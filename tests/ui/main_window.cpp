@@ -578,12 +578,14 @@ private slots:
 
     void MissingCatalogueAtStartIsReportedAndTheWindowOpens()
     {
+        // A data folder named with accents: the box names it with the same characters.
         FWindow.reset();
-        QFile::remove(FDir.filePath(QStringLiteral("whois.dat")));
-        Open();
+        const QString folder = FDir.filePath(QStringLiteral("Résumé")) + QLatin1Char('/');
+        FWindow = std::make_unique<TFMain>(*FDesktop, QFile::encodeName(folder).toStdString());
+        FWindow->show();
         QCOMPARE(FDesktop->Boxes.size(), size_t(1));
         const auto& box = FDesktop->Boxes[0];
-        QCOMPARE(box.Text, QString::fromStdString("Cannot open file " + DataDir() + "whois.dat."));
+        QCOMPARE(box.Text, "Cannot open file " + folder + "whois.dat.");
         QCOMPARE(box.Caption, QStringLiteral("uitest_main_window"));
         QCOMPARE(box.Icon, QMessageBox::Critical);
         QVERIFY(FWindow->isVisible());

@@ -163,11 +163,16 @@ private slots:
         QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("LabelDNS"))->text().isEmpty());
     }
 
-    void ChecksRunOnTheFirstTickWithTheHourglass()
+    void ChecksRunOnTheFirstTickWithTheHourglassAndRepaintTheirOwnLabels()
     {
         const std::string dns = RequestFor("d1", "dns"), whois = RequestFor("w1", "whois");
-        LoopbackServer server(
-            Script().ExpectBytes(dns.size()).Send(Reply201()).ExpectBytes(whois.size()).Send(Reply201()));
+        const std::string newDns = "#d2\r\n[ac]\r\nserver1=b.nic.ac\r\n";
+        LoopbackServer server(Script()
+                                  .ExpectBytes(dns.size())
+                                  .Send("HTTP/1.1 202 Accepted\r\nContent-Length: " + std::to_string(newDns.size()) +
+                                        "\r\n\r\n" + newDns)
+                                  .ExpectBytes(whois.size())
+                                  .Send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"));
         TFServer dialog(*FDesktop, DataDir(), nullptr, "127.0.0.1");
         TDataUpdater& updater = dialog.Updater();
         updater.IdHTTP.DefaultPort = server.Port();
@@ -178,20 +183,21 @@ private slots:
         QStringList shown;
         bool hourglass = true;
         QLabel* labelDns = Child<QLabel>(dialog, "LabelDNS");
+        QLabel* labelWhois = Child<QLabel>(dialog, "LabelWhois");
         QLabel* label1 = Child<QLabel>(dialog, "Label1");
         const auto repaint = updater.OnRepaint;
-        updater.OnRepaint = [&] {
-            repaint();
+        updater.OnRepaint = [&](TDataUpdater::TCheckLabel label) {
+            repaint(label);
             if (firstRepaint < 0) firstRepaint = clock.elapsed();
-            shown << labelDns->text() + "|" + label1->text();
+            shown << labelDns->text() + "|" + labelWhois->text() + "|" + label1->text();
             const QCursor* cursor = QApplication::overrideCursor();
             hourglass = hourglass && cursor != nullptr && cursor->shape() == Qt::WaitCursor;
         };
-        const QString whoisCurrent = QStringLiteral("Les données Whois n'ont pas besoin d'être mise à jour.");
+        const QString invalid = QStringLiteral("Retour du serveur invalide");
         FDesktop->InModal = [&](QDialog& d) {
             clock.start();
             d.show();
-            const bool done = QTest::qWaitFor([&] { return Child<QLabel>(dialog, "LabelWhois")->text() == whoisCurrent; }, 5000);
+            const bool done = QTest::qWaitFor([&] { return labelWhois->text() == invalid; }, 5000);
             d.done(done ? TFServer::ModalResultAbort : QDialog::Rejected);
             return d.result();
         };
@@ -200,12 +206,15 @@ private slots:
         QVERIFY2(firstRepaint >= 650, qPrintable(QString::number(firstRepaint)));
         QVERIFY(hourglass);
         QCOMPARE(QApplication::overrideCursor(), static_cast<QCursor*>(nullptr));
-        const QString dnsCurrent = QStringLiteral("Les données DNS n'ont pas besoin d'être mise à jour.");
-        QCOMPARE(shown, QStringList({QStringLiteral("Vérification des données DNS|Connection au serveur"),
-                                     dnsCurrent + "|", dnsCurrent + "|Connection au serveur", dnsCurrent + "|"}));
-        QCOMPARE(labelDns->text(), dnsCurrent);
-        QCOMPARE(pauses, std::vector<int>({200, 200}));
+        // While the whois check runs, the DNS label still shows what was last painted in it.
+        const QString updating = QStringLiteral("Mise à jour des données DNS.");
+        QCOMPARE(shown, QStringList({QStringLiteral("Vérification des données DNS||Connection au serveur"),
+                                     updating + "||", updating + "|Vérification des données Whois|Connection au serveur"}));
+        QCOMPARE(labelDns->text(), QStringLiteral("Les données DNS ont été mise à jour."));
+        QCOMPARE(label1->text(), QStringLiteral("Connection au serveur"));
+        QCOMPARE(pauses, std::vector<int>({200, 500, 200}));
         QCOMPARE(server.Received(0), dns + whois);
+        QCOMPARE(ReadFileBytes(DataDir() + "dns.dat"), newDns);
         QVERIFY(!dialog.Timer.isActive());
     }
 

@@ -35,6 +35,8 @@ TEST(StandardErrorBox, CaptionIsTheExecutableNameUpToItsFirstDot)
         {"/home/a.b/NvTool.tar.gz", "Nvtool"},  // dots of the directories do not count
         {"norvane", "norvane"},
         {"/x/q", "q"},
+        {"/x/\xC9T\xC9.exe", "\xC9t\xE9"},  // the code page's capitals are letters too
+        {"/x/A\x8A\x8C\x8E\x9F\xD7\xDE", "A\x9A\x9C\x9E\xFF\xD7\xFE"},  // but the multiplication sign is none
         {"/x/.hidden", ""},
         {"", ""},
     };

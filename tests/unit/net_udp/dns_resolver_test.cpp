@@ -57,10 +57,10 @@ TEST(DnsResolver, Defaults) {
 }
 
 TEST(DnsResolver, OneExchange) {
+    Shared<std::string> seenQuery;  // outlives the peer's thread
     UdpPeer peer;
-    std::string seen;
     peer.Serve([&](const std::string& query, std::string& reply) {
-        seen = query;
+        seenQuery.Set(query);
         reply = AnswerTo(query);
         return true;
     });
@@ -68,6 +68,7 @@ TEST(DnsResolver, OneExchange) {
     AskForAll(resolver, peer.Port(), "example.org");
     resolver.Resolve();
     EXPECT_EQ(peer.Received(), 1);
+    const std::string seen = seenQuery.Get();
     EXPECT_EQ(seen, resolver.QueryPacket);
     EXPECT_EQ(resolver.QueryLength, 29);
     EXPECT_EQ(resolver.ReplyPacket, AnswerTo(seen));
@@ -93,9 +94,10 @@ TEST(DnsResolver, OneExchange) {
 }
 
 TEST(DnsResolver, FailingReplies) {
+    Shared<std::string> sharedMode;  // outlives the peer's thread
     UdpPeer peer;
-    std::string mode;
     peer.Serve([&](const std::string& query, std::string& reply) {
+        const std::string mode = sharedMode.Get();
         if (mode == "other id") {
             reply = AnswerTo(query);
             reply[0] = static_cast<char>(reply[0] ^ 0x01);
@@ -108,8 +110,8 @@ TEST(DnsResolver, FailingReplies) {
         return true;
     });
     TIdDNSResolver resolver;
-    for (const char* m : {"other id", "name error", "cut"}) {
-        mode = m;
+    for (const std::string mode : {"other id", "name error", "cut"}) {
+        sharedMode.Set(mode);
         AskForAll(resolver, peer.Port(), "example.org");
         const std::string error = ResolveError(resolver);
         if (mode == "other id") {

@@ -9,9 +9,27 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
+
+// A value that the test and the peer's thread both use, behind a lock.
+template <typename T> class Shared {
+public:
+    void Set(T value) {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FValue = std::move(value);
+    }
+    T Get() const {
+        std::lock_guard<std::mutex> lock(FMutex);
+        return FValue;
+    }
+
+private:
+    mutable std::mutex FMutex;
+    T FValue{};
+};
 
 class UdpPeer {
 public:

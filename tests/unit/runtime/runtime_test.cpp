@@ -1,4 +1,4 @@
-#include "platform/codepage.h"
+#include "runtime/codepage.h"
 #include "runtime/exception.h"
 #include "runtime/files.h"
 #include "runtime/integer.h"

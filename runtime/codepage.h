@@ -3,7 +3,8 @@
 #include <string_view>
 
 // The Windows-1252 code page, used at the boundary between the program's single-byte
-// text and UTF-8 (the toolkit's strings, the terminal). Latin-1 differs at 0x80-0x9F.
+// text and UTF-8 (the toolkit's strings, the terminal, file-system paths). Latin-1
+// differs at 0x80-0x9F.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
 // Characters the code page lacks become "?".

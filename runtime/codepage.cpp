@@ -1,4 +1,4 @@
-#include "platform/codepage.h"
+#include "runtime/codepage.h"
 
 #include <cstdint>
 
