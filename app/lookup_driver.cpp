@@ -1,5 +1,6 @@
 #include "app/lookup_driver.h"
 
+#include "platform/idna.h"
 #include "runtime/text.h"
 
 #include <exception>
@@ -29,11 +30,23 @@ void SetStage(IStageDisplay& display, int stage)
     display.SetProgressPosition(Stages[stage].Position);
 }
 
+bool TLookupDriver::TakeName()
+{
+    const std::optional<std::string> name = AsciiDomainName(Trim(FWindow.NameText()));
+    if (!name) {
+        FWindow.ShowError(InvalidAddress);
+        return false;
+    }
+    FName = *name;
+    return true;
+}
+
 void TLookupDriver::Button1Click()
 {
+    if (!TakeName()) return;
     std::string queryTemplate;
     int port = DefaultWhoisPort;
-    const std::string host = FindWhoisServer(FServers, FWindow.NameText(), queryTemplate, port,
+    const std::string host = FindWhoisServer(FServers, FName, queryTemplate, port,
                                              [this](const std::string& message) { FWindow.ShowError(message); });
     if (host.empty()) return;
     const bool whois = FWindow.WhoisChecked();
@@ -64,7 +77,7 @@ void TLookupDriver::RunWhoisAndDns(const std::string& host, const std::string& q
     FWindow.ClearMemo();
     FWindow.ClearTree();
     SetStage(FWindow, 0);
-    const std::string name = Trim(FWindow.NameText());
+    const std::string& name = FName;
     InTreeUpdate([&] {
         SetStage(FWindow, 1);
         FWindow.ShowHostInfo(name);
@@ -81,7 +94,7 @@ void TLookupDriver::RunDns()
     FWindow.SetScreenCursor(TCursor::crHourGlass);
     FWindow.ClearTree();
     SetStage(FWindow, 0);
-    const std::string name = Trim(FWindow.NameText());
+    const std::string& name = FName;
     InTreeUpdate([&] {
         SetStage(FWindow, 4);
         FWindow.ShowHostInfo(name);
@@ -98,7 +111,7 @@ void TLookupDriver::RunWhois(const std::string& host, const std::string& queryTe
     FWindow.SetScreenCursor(TCursor::crHourGlass);
     FWindow.ClearMemo();
     SetStage(FWindow, 0);
-    const std::string name = Trim(FWindow.NameText());
+    const std::string& name = FName;
     SetStage(FWindow, 6);
     FinishWithWhois(saved, host, queryTemplate, port, name);
 }
@@ -122,13 +135,14 @@ void TLookupDriver::FinishWithWhois(TCursor saved, const std::string& host, cons
 
 void TLookupDriver::SpeedButton3Click()
 {
+    if (!TakeName()) return;
     SetStage(FWindow, 0);
     const TCursor saved = FWindow.ScreenCursor();
     FWindow.SetScreenCursor(TCursor::crHourGlass);
     FWindow.ClearMemo();
     std::string reply;
     try {
-        reply = FWindow.QueryWhoisByHand();
+        reply = FWindow.QueryWhoisByHand(FName);
     } catch (const std::exception& failure) {
         FWindow.SetScreenCursor(saved);
         FWindow.ShowError(failure.what());
