@@ -74,6 +74,20 @@ private:
         for (int i = 0; i < Tree()->topLevelItemCount(); ++i) Describe(*Tree()->topLevelItem(i), 0, lines);
         return lines;
     }
+    // "Enregistrer sous" proposes `proposed`; what it writes equals tests/e2e/expected/<expected>
+    // byte for byte (a differing file is kept as e2e-saved-<expected> in the build folder).
+    void SaveAndCompare(const QString& proposed, const std::string& expected)
+    {
+        FDesktop->Answer = FScratch.filePath(QStringLiteral("saved"));
+        QVERIFY(QMetaObject::invokeMethod(FWindow.get(), "Enregistrersous1Click"));
+        QCOMPARE(FDesktop->Proposed, proposed);
+        const std::string saved = ReadFileBytes(FScratch.filePath(QStringLiteral("saved.txt")).toStdString());
+        if (saved != ReadFileBytes(NORVANE_SOURCE_DIR "/tests/e2e/expected/" + expected)) {
+            WriteFileBytes(NORVANE_BIN_DIR "/../e2e-saved-" + expected, saved);
+            QFAIL(qPrintable(QStringLiteral("the saved file differs from tests/e2e/expected/%1; see e2e-saved-%1 in the build folder")
+                                 .arg(QString::fromStdString(expected))));
+        }
+    }
     void KeepScreenshot(const QString& name)
     {
         Find<TPageControl>("PageControl")->setCurrentWidget(Find<QWidget>("TabDNS"));
@@ -103,19 +117,24 @@ private slots:
         QVERIFY(Tree()->topLevelItem(1)->isExpanded());
         KeepScreenshot(QStringLiteral("dns-page.png"));
 
-        FDesktop->Answer = FScratch.filePath(QStringLiteral("saved"));
-        QVERIFY(QMetaObject::invokeMethod(FWindow.get(), "Enregistrersous1Click"));
-        QCOMPARE(FDesktop->Proposed, QStringLiteral("norvane_test.txt"));
-        const std::string saved = ReadFileBytes(FScratch.filePath(QStringLiteral("saved.txt")).toStdString());
-        const std::string expected = ReadFileBytes(NORVANE_SOURCE_DIR "/tests/e2e/expected/norvane.test.txt");
-        if (saved != expected) {
-            WriteFileBytes(NORVANE_BIN_DIR "/../e2e-saved-norvane.test.txt", saved);
-            QFAIL("the saved file differs from tests/e2e/expected/norvane.test.txt; see e2e-saved-norvane.test.txt in the build folder");
-        }
+        SaveAndCompare(QStringLiteral("norvane_test.txt"), "norvane.test.txt");
 
         // The whole tree, opened, for the record.
         Tree()->expandAll();
         KeepScreenshot(QStringLiteral("dns-page-expanded.png"));
+    }
+
+    void AccentedNameIsLookedUpInItsAsciiForm()
+    {
+        // The zone, the whois server's reply file (named after the query, template applied)
+        // and the reverse entries know only "xn--caf-dma.xn--zckzah"; the catalogue only
+        // the extension "xn--zckzah".
+        const QString typed = QString::fromUtf8(" Caf\u00E9.\u30C6\u30B9\u30C8 ");
+        Lookup(typed, true, true);
+        QVERIFY(FDesktop->Boxes.empty());
+        QCOMPARE(Find<QLineEdit>("LEditName")->text(), typed);
+
+        SaveAndCompare(QString::fromUtf8(" Caf\u00E9_\u30C6\u30B9\u30C8 .txt"), "xn--caf-dma.xn--zckzah.txt");
     }
 
     void DnsAloneKeepsTheWhoisPage()
