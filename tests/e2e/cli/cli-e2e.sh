@@ -136,6 +136,23 @@ Connection refused.
   check "stages on a terminal" "Résolution de l'URL
 Intérogation du serveur DNS
 Intérogation du serveur Whois" "$(tr -d '\r' < "$scratch/tty")"
+
+  # A name beyond ASCII goes out in its ASCII form, which a terminal is shown first; the
+  # by-hand query too (the whois server has no reply file for the bare name, and says so).
+  run lookup --data-dir "$data" -o "$scratch/accented.txt" "Café.テスト"
+  check "accented lookup -o" "0|" "$status|$out$err"
+  cmp "$here/../expected/xn--caf-dma.xn--zckzah.txt" "$scratch/accented.txt" || fail "accented lookup -o differs from the window's saved file"
+  script -qec "$cli lookup --data-dir $data -o $scratch/tty.txt Café.テスト" /dev/null > "$scratch/tty" 2>&1
+  check "accented lookup on a terminal" "xn--caf-dma.xn--zckzah
+Résolution de l'URL
+Intérogation du serveur DNS
+Intérogation du serveur Whois" "$(tr -d '\r' < "$scratch/tty")"
+  run whois --server 127.0.0.43 " Café.テスト"
+  check "accented whois" "0|No match for \"xn--caf-dma.xn--zckzah\".
+|" "$status|$out|$err"
+  run lookup --data-dir "$data" "a☃.test"
+  check "unconvertible name" "1||Adresse invalide!
+" "$status|$out|$err"
 }
 
 # dig's records of one section, in the companion's layout without the section tag.
@@ -165,6 +182,7 @@ norvane.test ANY norvane.test ANY
 courrier.norvane.test MX courrier.norvane.test MX
 127.0.1.10 PTR -x 127.0.1.10
 127.0.1.30 PTR -x 127.0.1.30
+Café.テスト ANY xn--caf-dma.xn--zckzah ANY
 QUERIES
 
   # The decoder wants a byte after an HINFO record; this one ends the reply.
