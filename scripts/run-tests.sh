@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Runs every test of a build folder; then builds everything but the window with
 # AddressSanitizer and UndefinedBehaviorSanitizer and runs those tests again; then the
-# short fuzzing runs. Non-zero on any failure. The tests run inside a sealed network
+# short fuzzing runs; last, checks that nothing the tests started is still running.
+# Non-zero on any failure. The tests run inside a sealed network
 # namespace when possible (scripts/sealed-net.sh).
 set -uo pipefail
 build=${1:-build}
 top=$(cd "$(dirname "$0")/.." && pwd)
 sanitized=${NORVANE_SANITIZED_BUILD:-$top/build-asan}
 status=0
+# This run's start, so that the final check knows which processes are the run's own.
+started=$(sed 's/^.*) //' /proc/$$/stat | awk '{print $20}')
 
 run_ctest() { bash "$top/scripts/sealed-net.sh" ctest --test-dir "$1" --output-on-failure --timeout 900 -j2; }
 
@@ -25,4 +28,6 @@ fi
 if [ -x "$top/scripts/fuzz.sh" ]; then
   bash "$top/scripts/fuzz.sh" smoke || status=1
 fi
+echo "== no server or program of the tests left running"
+bash "$top/scripts/leftover-processes.sh" "$started" "$top" || status=1
 exit $status

@@ -31,13 +31,26 @@ ns="nv-fake-$$"
 work=$(mktemp -d /tmp/norvane-fake-XXXXXX)
 chmod 755 "$work"
 pids=()
+# Every process still in the namespace is ours: the servers started below and whatever
+# the command left behind. They are stopped before the namespace goes, or they would
+# live on in a namespace nobody can reach.
 cleanup() {
+  local left
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null
+  for _ in $(seq 50); do
+    left=$(ip netns pids "$ns" 2>/dev/null)
+    [ -z "$left" ] && break
+    sleep 0.1
+  done
+  [ -n "$left" ] && echo "$left" | xargs -r kill -9 2>/dev/null
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
   ip netns del "$ns" 2>/dev/null
   rm -rf "/etc/netns/$ns" "$work"
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 130' INT HUP
+trap 'exit 143' TERM
 
 update_host=$(sed -n 's/^#define NORVANE_UPDATE_HOST "\(.*\)"$/\1/p' "$bin/../generated/norvane_config.h" 2>/dev/null)
 update_host=${update_host:-update.norvane.example}
@@ -51,6 +64,8 @@ cat > "/etc/netns/$ns/hosts" <<HOSTS
 127.0.0.80 $update_host
 HOSTS
 printf 'hosts: files dns\nnetworks: files\n' > "/etc/netns/$ns/nsswitch.conf"
+# Servers are started with `ip netns exec` itself in the background (it becomes the
+# server), so that $! is the server's own process id.
 inside() { ip netns exec "$ns" "$@"; }
 inside ip link set lo up
 for a in 127.0.0.53 127.0.0.43 127.0.0.80 127.0.0.81; do inside ip addr add "$a/8" dev lo 2>/dev/null; done
@@ -73,14 +88,14 @@ options {
 zone "norvane.test" { type primary; file "norvane.test.zone"; };
 zone "1.0.127.in-addr.arpa" { type primary; file "reverse.zone"; };
 CONF
-inside named -c "$work/named/named.conf" -u root -g > "$work/named/log" 2>&1 &
+ip netns exec "$ns" named -c "$work/named/named.conf" -u root -g > "$work/named/log" 2>&1 &
 pids+=($!)
 
 # Whois: replies from files named after the query.
 mkdir -p "$work/whois"
 cp "$here/whois/"* "$work/whois/" 2>/dev/null
 if [ -x "$bin/fake_whois_server" ]; then
-  inside "$bin/fake_whois_server" --address 127.0.0.43 --port 43 --replies "$work/whois" > "$work/whois.log" 2>&1 &
+  ip netns exec "$ns" "$bin/fake_whois_server" --address 127.0.0.43 --port 43 --replies "$work/whois" > "$work/whois.log" 2>&1 &
   pids+=($!)
 fi
 
@@ -88,7 +103,7 @@ fi
 mkdir -p "$work/update"
 cp "$here/update/"* "$work/update/" 2>/dev/null
 if [ -x "$bin/norvane-update-server" ]; then
-  inside "$bin/norvane-update-server" --address 127.0.0.80 --port 80 --data-dir "$work/update" > "$work/update.log" 2>&1 &
+  ip netns exec "$ns" "$bin/norvane-update-server" --address 127.0.0.80 --port 80 --data-dir "$work/update" > "$work/update.log" 2>&1 &
   pids+=($!)
   update_server=1
 fi
@@ -115,7 +130,10 @@ if [ -n "${update_server:-}" ]; then
   grep -q '^listening on' "$work/update.log" || { echo "the update server did not start:"; cat "$work/update.log"; exit 1; }
 fi
 
-FAKE_INTERNET_DIR="$work" FAKE_INTERNET_HOSTS="/etc/netns/$ns/hosts" NORVANE_FAKE_INTERNET=1 NORVANE_SEALED_NET=1 inside "$@"
+# In the background, so that a signal to this script is handled at once (the command,
+# being in the namespace, is stopped by the clean-up with the servers).
+FAKE_INTERNET_DIR="$work" FAKE_INTERNET_HOSTS="/etc/netns/$ns/hosts" NORVANE_FAKE_INTERNET=1 NORVANE_SEALED_NET=1 inside "$@" &
+wait $!
 status=$?
 if [ $status -ne 0 ]; then
   echo "--- named log"; tail -20 "$work/named/log"
