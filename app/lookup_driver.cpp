@@ -1,5 +1,6 @@
 #include "app/lookup_driver.h"
 
+#include "platform/idna.h"
 #include "runtime/text.h"
 
 #include <exception>
@@ -41,11 +42,23 @@ void THourGlass::Restore()
     FWindow.SetScreenCursor(FSaved);
 }
 
+bool TLookupDriver::TakeName()
+{
+    const std::optional<std::string> name = AsciiDomainName(Trim(FWindow.NameText()));
+    if (!name) {
+        FWindow.ShowError(InvalidAddress);
+        return false;
+    }
+    FName = *name;
+    return true;
+}
+
 void TLookupDriver::Button1Click()
 {
+    if (!TakeName()) return;
     std::string queryTemplate;
     int port = DefaultWhoisPort;
-    const std::string host = FindWhoisServer(FServers, FWindow.NameText(), queryTemplate, port,
+    const std::string host = FindWhoisServer(FServers, FName, queryTemplate, port,
                                              [this](const std::string& message) { FWindow.ShowError(message); });
     if (host.empty()) return;
     const bool whois = FWindow.WhoisChecked();
@@ -75,7 +88,7 @@ void TLookupDriver::RunWhoisAndDns(const std::string& host, const std::string& q
     FWindow.ClearMemo();
     FWindow.ClearTree();
     SetStage(FWindow, 0);
-    const std::string name = Trim(FWindow.NameText());
+    const std::string& name = FName;
     InTreeUpdate([&] {
         SetStage(FWindow, 1);
         FWindow.ShowHostInfo(name);
@@ -91,7 +104,7 @@ void TLookupDriver::RunDns()
     THourGlass hourglass(FWindow);
     FWindow.ClearTree();
     SetStage(FWindow, 0);
-    const std::string name = Trim(FWindow.NameText());
+    const std::string& name = FName;
     InTreeUpdate([&] {
         SetStage(FWindow, 4);
         FWindow.ShowHostInfo(name);
@@ -107,7 +120,7 @@ void TLookupDriver::RunWhois(const std::string& host, const std::string& queryTe
     THourGlass hourglass(FWindow);
     FWindow.ClearMemo();
     SetStage(FWindow, 0);
-    const std::string name = Trim(FWindow.NameText());
+    const std::string& name = FName;
     SetStage(FWindow, 6);
     FinishWithWhois(hourglass, host, queryTemplate, port, name);
 }
@@ -131,12 +144,13 @@ void TLookupDriver::FinishWithWhois(THourGlass& hourglass, const std::string& ho
 
 void TLookupDriver::SpeedButton3Click()
 {
+    if (!TakeName()) return;
     SetStage(FWindow, 0);
     THourGlass hourglass(FWindow);
     FWindow.ClearMemo();
     std::string reply;
     try {
-        reply = FWindow.QueryWhoisByHand();
+        reply = FWindow.QueryWhoisByHand(FName);
     } catch (const std::exception& failure) {
         hourglass.Restore();
         FWindow.ShowError(failure.what());

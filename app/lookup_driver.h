@@ -32,6 +32,8 @@ void SetStage(IStageDisplay& display, int stage);
 // that fill the results.
 class ILookupWindow : public IStageDisplay {
 public:
+    // The name field as typed, in UTF-8: it may hold characters the program's code page
+    // lacks. The lookup turns it into its ASCII form before anything else.
     virtual std::string NameText() const = 0;
     virtual bool WhoisChecked() const = 0;
     virtual bool DnsChecked() const = 0;
@@ -54,8 +56,9 @@ public:
     // Returns the text for the whois page; a failure is an exception carrying its message.
     virtual std::string QueryWhois(const std::string& host, const std::string& queryTemplate, int port,
                                    const std::string& name) = 0;
-    // The query typed by hand: the "Serveur Whois" field's server, the name field's name.
-    virtual std::string QueryWhoisByHand() = 0;
+    // The query typed by hand: the "Serveur Whois" field's server, the name field's name
+    // (trimmed, in its ASCII form).
+    virtual std::string QueryWhoisByHand(const std::string& name) = 0;
 };
 
 // The hourglass for as long as it lives, then the cursor that was there before, however
@@ -83,6 +86,7 @@ public:
     // The "Lancer" button and Enter in the name field.
     void Button1Click();
 
+    // The three paths, on the name Button1Click has taken from the field.
     void RunWhoisAndDns(const std::string& host, const std::string& queryTemplate, int port);
     void RunDns();
     void RunWhois(const std::string& host, const std::string& queryTemplate, int port);
@@ -98,6 +102,10 @@ private:
     void FinishWithWhois(THourGlass& hourglass, const std::string& host, const std::string& queryTemplate, int port,
                          const std::string& name);
 
+    // The trimmed name field in its ASCII form; false after telling the user it was refused.
+    bool TakeName();
+
     ILookupWindow& FWindow;
     const TWhoisServers& FServers;
+    std::string FName;
 };

@@ -28,7 +28,7 @@ std::string FindWhoisServer(const TWhoisServers& servers, std::string_view text,
     const std::string name = Trim(text);
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos) {
-        showError("Adresse invalide!");
+        showError(InvalidAddress);
         return {};
     }
     const std::string extension = LowerCase(std::string_view(name).substr(dot + 1));

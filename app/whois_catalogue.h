@@ -29,6 +29,9 @@ private:
     std::vector<std::string> FLines;
 };
 
+// Why a name is refused when it holds no "." or cannot be put into its ASCII form.
+inline constexpr const char* InvalidAddress = "Adresse invalide!";
+
 // Whois port used when the catalogue gives none, or none that reads as an integer.
 constexpr int DefaultWhoisPort = 43;
 

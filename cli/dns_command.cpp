@@ -1,4 +1,5 @@
 // dns: one exchange with a DNS server, listed record by record.
+#include "app/whois_catalogue.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/dns_listing.h"
@@ -6,6 +7,7 @@
 #include "dns/dns_records.h"
 #include "dns/dns_servers.h"
 #include "net/dns/id_dns_resolver.h"
+#include "platform/idna.h"
 #include "runtime/codepage.h"
 
 #include <exception>
@@ -18,8 +20,13 @@ int RunDns(const TArguments& args, TConsole& console)
     const std::string server =
         args.ServerGiven ? Utf8ToCp1252(args.Server)
                          : LoadDefaultDnsServer([&console](const std::string& message) { console.Error(message); });
+    const std::optional<std::string> name = AsciiDomainName(args.Name);
+    if (!name) {
+        console.Error(InvalidAddress);
+        return ExitFailed;
+    }
     try {
-        QueryRecords(resolver, server, Utf8ToCp1252(args.Name), args.Type);
+        QueryRecords(resolver, server, *name, args.Type);
     } catch (const std::exception& failure) {
         console.Error(failure.what());
         return ExitFailed;

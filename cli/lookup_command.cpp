@@ -5,7 +5,9 @@
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/lookup_window.h"
+#include "platform/idna.h"
 #include "runtime/codepage.h"
+#include "runtime/text.h"
 
 #include <exception>
 
@@ -19,10 +21,14 @@ int RunLookup(const TArguments& args, TConsole& console)
 {
     TLookupWindow window(console, DataDirectory(args));
     window.FormCreate();
-    window.LEditName = Utf8ToCp1252(args.Name);
+    window.LEditName = args.Name;
     window.CheckWhois = !args.DnsOnly;
     window.CheckDNS = !args.WhoisOnly;
 
+    // The name the servers will be asked about, when it is not the one typed.
+    const std::string typed = Trim(args.Name);
+    if (const std::optional<std::string> ascii = AsciiDomainName(typed); ascii && *ascii != typed)
+        console.Progress(*ascii);
     TLookupDriver(window, window.WhoisServers).Button1Click();
     if (window.Refused()) return ExitFailed;
 

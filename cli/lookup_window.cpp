@@ -66,10 +66,10 @@ std::string TLookupWindow::QueryWhois(const std::string& host, const std::string
     }
 }
 
-std::string TLookupWindow::QueryWhoisByHand()
+std::string TLookupWindow::QueryWhoisByHand(const std::string& name)
 {
     try {
-        return RunManualQuery(IdWhois1, LabeledEdit1, LEditName);
+        return RunManualQuery(IdWhois1, LabeledEdit1, name);
     } catch (...) {
         FWhoisFailed = true;
         throw;

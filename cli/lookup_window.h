@@ -29,7 +29,8 @@ public:
     TIdWhois IdWhois1;
     TIdDNSResolver IdDNSResolver1;
 
-    // The name field, the "Serveur Whois" field and the two check boxes.
+    // The name field (UTF-8, as the command line gives it), the "Serveur Whois" field and
+    // the two check boxes.
     std::string LEditName;
     std::string LabeledEdit1;
     bool CheckWhois = true;
@@ -58,7 +59,7 @@ public:
     void ShowDnsRecords(const std::string& name) override;
     std::string QueryWhois(const std::string& host, const std::string& queryTemplate, int port,
                            const std::string& name) override;
-    std::string QueryWhoisByHand() override;
+    std::string QueryWhoisByHand(const std::string& name) override;
 
     // IResultsSource
     std::string MemoText() const override { return FMemo; }

@@ -9,12 +9,13 @@ int RunWhois(const TArguments& args, TConsole& console)
 {
     // The catalogue plays no part in this query: no data directory is read.
     TLookupWindow window(console, "");
-    window.LEditName = Utf8ToCp1252(args.Name);
+    window.LEditName = args.Name;
     window.LabeledEdit1 = Utf8ToCp1252(args.Server);
     window.IdWhois1.Port = args.Port;
 
     TLookupDriver(window, window.WhoisServers).SpeedButton3Click();
     if (window.WhoisFailed()) return ExitWhoisFailed;
+    if (window.Refused()) return ExitFailed;
     console.Print(window.MemoText());
     return ExitOk;
 }

@@ -35,7 +35,8 @@ class TFMain::TLookupWindow : public ILookupWindow {
 public:
     explicit TLookupWindow(TFMain& window) : W(window) {}
 
-    std::string NameText() const override { return ToAnsi(W.ui->LEditName->text()); }
+    // UTF-8, not the code page: "例え.jp" must reach the lookup whole.
+    std::string NameText() const override { return W.ui->LEditName->text().toStdString(); }
     bool WhoisChecked() const override { return W.ui->CheckWhois->isChecked(); }
     bool DnsChecked() const override { return W.ui->CheckDNS->isChecked(); }
     TCursor ScreenCursor() const override { return W.ScreenCursor(); }
@@ -60,9 +61,9 @@ public:
     {
         return RunCatalogueQuery(*W.IdWhois1, host, queryTemplate, port, name);
     }
-    std::string QueryWhoisByHand() override
+    std::string QueryWhoisByHand(const std::string& name) override
     {
-        return RunManualQuery(*W.IdWhois1, ToAnsi(W.ui->LabeledEdit1->text()), ToAnsi(W.ui->LEditName->text()));
+        return RunManualQuery(*W.IdWhois1, ToAnsi(W.ui->LabeledEdit1->text()), name);
     }
 
 private:

@@ -2,7 +2,6 @@
 #include "ui/main_window.h"
 
 #include "app/results_file.h"
-#include "ui/ansi.h"
 #include "ui/desktop.h"
 #include "ui_main_window.h"
 
@@ -50,7 +49,8 @@ private:
 
 void TFMain::Enregistrersous1Click()
 {
-    const QString proposed = FromAnsi(ProposedFileName(ToAnsi(ui->LEditName->text())));
+    // From the field as typed, in UTF-8: a name the code page cannot hold stays whole.
+    const QString proposed = QString::fromStdString(ProposedFileName(ui->LEditName->text().toStdString()));
     const QString chosen =
         FDesktop.SaveFileName(this, proposed, ToolkitFilter(QStringLiteral("Fichiers *.txt|*.txt")));
     if (chosen.isEmpty()) return;

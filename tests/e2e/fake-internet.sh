@@ -89,6 +89,8 @@ options {
 zone "norvane.test" { type primary; file "norvane.test.zone"; };
 zone "1.0.127.in-addr.arpa" { type primary; file "reverse.zone"; };
 zone "minimal.norvane.test" { type primary; file "minimal.norvane.test.zone"; };
+zone "xn--caf-dma.xn--zckzah" { type primary; file "xn--caf-dma.xn--zckzah.zone"; };
+zone "2.0.127.in-addr.arpa" { type primary; file "idn-reverse.zone"; };
 CONF
 ip netns exec "$ns" named -c "$work/named/named.conf" -u root -g > "$work/named/log" 2>&1 &
 pids+=($!)

@@ -75,6 +75,8 @@ private:
         for (int i = 0; i < Tree()->topLevelItemCount(); ++i) Describe(*Tree()->topLevelItem(i), 0, lines);
         return lines;
     }
+    // "Enregistrer sous" proposes `proposed`; what it writes equals tests/e2e/expected/<expected>
+    // byte for byte (a differing file is kept as e2e-saved-<expected> in the build folder).
     void KeepScreenshot(const QString& name)
     {
         Find<TPageControl>("PageControl")->setCurrentWidget(Find<QWidget>("TabDNS"));
@@ -135,6 +137,19 @@ private slots:
         QVERIFY(FDesktop->Boxes.empty());
         QCOMPARE(Tree()->topLevelItemCount(), 2);
         ExpectSavedFile(QStringLiteral("minimal_norvane_test.txt"), "minimal.norvane.test.txt");
+    }
+
+    void AccentedNameIsLookedUpInItsAsciiForm()
+    {
+        // The zone, the whois server's reply file (named after the query, template applied)
+        // and the reverse entries know only "xn--caf-dma.xn--zckzah"; the catalogue only
+        // the extension "xn--zckzah".
+        const QString typed = QString::fromUtf8(" Caf\u00E9.\u30C6\u30B9\u30C8 ");
+        Lookup(typed, true, true);
+        QVERIFY(FDesktop->Boxes.empty());
+        QCOMPARE(Find<QLineEdit>("LEditName")->text(), typed);
+
+        ExpectSavedFile(QString::fromUtf8(" Caf\u00E9_\u30C6\u30B9\u30C8 .txt"), "xn--caf-dma.xn--zckzah.txt");
     }
 
     void DnsAloneKeepsTheWhoisPage()

@@ -136,6 +136,23 @@ Connection refused.
   check "stages on a terminal" "Résolution de l'URL
 Intérogation du serveur DNS
 Intérogation du serveur Whois" "$(tr -d '\r' < "$scratch/tty")"
+
+  # A name beyond ASCII goes out in its ASCII form, which a terminal is shown first; the
+  # by-hand query too (the whois server has no reply file for the bare name, and says so).
+  run lookup --data-dir "$data" -o "$scratch/accented.txt" "Café.テスト"
+  check "accented lookup -o" "0|" "$status|$out$err"
+  cmp "$here/../expected/xn--caf-dma.xn--zckzah.txt" "$scratch/accented.txt" || fail "accented lookup -o differs from the window's saved file"
+  script -qec "$cli lookup --data-dir $data -o $scratch/tty.txt Café.テスト" /dev/null > "$scratch/tty" 2>&1
+  check "accented lookup on a terminal" "xn--caf-dma.xn--zckzah
+Résolution de l'URL
+Intérogation du serveur DNS
+Intérogation du serveur Whois" "$(tr -d '\r' < "$scratch/tty")"
+  run whois --server 127.0.0.43 " Café.テスト"
+  check "accented whois" "0|No match for \"xn--caf-dma.xn--zckzah\".
+|" "$status|$out|$err"
+  run lookup --data-dir "$data" "a☃.test"
+  check "unconvertible name" "1||Adresse invalide!
+" "$status|$out|$err"
 }
 
 # dig's records of one section from one server (UDP, no EDNS), in the companion's layout
@@ -172,6 +189,7 @@ dns_checks() {
 127.0.0.54 0x8180 minimal.norvane.test ANY minimal.norvane.test ANY
 127.0.0.54 0x8180 nullmx.minimal.norvane.test MX nullmx.minimal.norvane.test MX
 127.0.0.54 0x8180 selfmx.minimal.norvane.test MX selfmx.minimal.norvane.test MX
+127.0.0.53 0x8500 Café.テスト ANY xn--caf-dma.xn--zckzah ANY
 QUERIES
 
   # Replies that end with an HINFO record's empty OS text, a root exchange or a pointer.

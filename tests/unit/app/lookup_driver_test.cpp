@@ -59,9 +59,9 @@ public:
         Calls.push_back("whois " + host + " [" + queryTemplate + "] " + std::to_string(port) + " " + name);
         return WhoisStep();
     }
-    std::string QueryWhoisByHand() override
+    std::string QueryWhoisByHand(const std::string& name) override
     {
-        Calls.push_back("whois by hand");
+        Calls.push_back("whois by hand " + name);
         return ByHandStep();
     }
 };
@@ -85,7 +85,8 @@ protected:
     LookupDriver()
     {
         FServers.SetText("#1\r\nfr=whois.fr.example\r\nnet=whois.net.example\r\n"
-                         "@whois.net.example=-T dn $T$\r\np@whois.net.example=4343\r\n");
+                         "@whois.net.example=-T dn $T$\r\np@whois.net.example=4343\r\n"
+                         "de=whois.de.example\r\njp=whois.jp.example\r\nxn--zckzah=whois.net.example\r\n");
     }
     void Run() { TLookupDriver(FWindow, FServers).Button1Click(); }
 
@@ -222,14 +223,56 @@ TEST_F(LookupDriver, WhoisByHandSkipsValidationAndKeepsTheTree)
     FWindow.Name = "";  // not validated
     TLookupDriver driver(FWindow, FServers);
     driver.SpeedButton3Click();
-    EXPECT_EQ(FWindow.Calls, Join({Stage("", 0), {"cursor hourglass", "clear memo", "whois by hand", "memo BY HAND",
+    EXPECT_EQ(FWindow.Calls, Join({Stage("", 0), {"cursor hourglass", "clear memo", "whois by hand ", "memo BY HAND",
                                                   "cursor default"}}));
 
     FWindow.Calls.clear();
     FWindow.ByHandStep = []() -> std::string { throw Exception("Read timed out."); };
     driver.SpeedButton3Click();
-    EXPECT_EQ(FWindow.Calls, Join({Stage("", 0), {"cursor hourglass", "clear memo", "whois by hand",
+    EXPECT_EQ(FWindow.Calls, Join({Stage("", 0), {"cursor hourglass", "clear memo", "whois by hand ",
                                                   "cursor default", "error Read timed out."}}));
+}
+
+TEST_F(LookupDriver, NamesBeyondAsciiGoOutInTheirAsciiFormBothWays)
+{
+    const std::string longLabel(60, 'a');
+    const struct {
+        std::string typed;  // UTF-8
+        const char* name;   // what every step gets; nullptr: refused
+        const char* whois;  // server, template and port from the catalogue
+    } cases[] = {
+        {"Stra\u00DFe.de", "xn--strae-oqa.de", "whois.de.example [] 43"},
+        {" Caf\u00E9.FR\t", "xn--caf-dma.fr", "whois.fr.example [] 43"},
+        {"\u4F8B\u3048.jp", "xn--r8jz45g.jp", "whois.jp.example [] 43"},
+        {"\u4F8B\u3048.\u30C6\u30B9\u30C8", "xn--r8jz45g.xn--zckzah", "whois.net.example [-T dn $T$] 4343"},
+        // ASCII names as typed, byte for byte, even where the conversion would change them.
+        {"Example.FR", "Example.FR", "whois.fr.example [] 43"},
+        {"_a!b.XN--CAF-DMA.fr", "_a!b.XN--CAF-DMA.fr", "whois.fr.example [] 43"},
+        {"a\u2603.fr", nullptr, nullptr},                 // a disallowed character
+        {longLabel + "\u00E9.fr", nullptr, nullptr},     // a label too long once converted
+        {"caf\xE9.fr", nullptr, nullptr},                // not UTF-8
+    };
+    // What reached the steps of a lookup, or the whole record when the name was refused.
+    auto run = [this](void (TLookupDriver::*entry)()) {
+        FWindow.Calls.clear();
+        (TLookupDriver(FWindow, FServers).*entry)();
+        if (FWindow.Calls == Log{"error Adresse invalide!"}) return FWindow.Calls;
+        Log steps;
+        for (const std::string& call : FWindow.Calls)
+            if (call.rfind("host ", 0) == 0 || call.rfind("dns ", 0) == 0 || call.rfind("whois ", 0) == 0)
+                steps.push_back(call);
+        return steps;
+    };
+    for (const auto& c : cases) {
+        FWindow.Name = c.typed;
+        const std::string name = c.name ? c.name : "";
+        const Log refused{"error Adresse invalide!"};
+        const Log lookup = c.name ? Log{"host " + name, "dns " + name, std::string("whois ") + c.whois + " " + name}
+                                  : refused;
+        const Log byHand = c.name ? Log{"whois by hand " + name} : refused;
+        EXPECT_EQ(run(&TLookupDriver::Button1Click), lookup) << c.typed;
+        EXPECT_EQ(run(&TLookupDriver::SpeedButton3Click), byHand) << c.typed;
+    }
 }
 
 // A status bar that keeps what it shows.
