@@ -72,6 +72,7 @@ bool TIdHTTP::NotifyRedirect(std::string& dest)
 
 void TIdHTTP::PerformRequest(TIdHTTPMethod /*method*/, const std::string& url, TIdStream& stream)
 {
+    TIdExchangeClock clock(*this);
     try {
         PerformOne(url, stream);
     } catch (const EIdProtocolReplyError&) {
@@ -86,6 +87,7 @@ void TIdHTTP::PerformRequest(TIdHTTPMethod /*method*/, const std::string& url, T
             CloseConnection();
         } catch (...) {
         }
+        InBuffer.Release();
         throw;
     }
     RedirectDepth = 0;
@@ -112,10 +114,13 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
     SendText(head);
 
     TConnectionSource source(*this);
-    const TIdHTTPStatus status = ParseStatusLine(source.ReadLine());
-    ReplyLine = status.ReplyLine;
+    const std::string statusLine = source.ReadLine();
+    // Set before the code is converted, so a code that does not convert leaves this
+    // reply's text, not the previous one's.
+    ReplyLine = StatusReplyLine(statusLine);
+    const TIdHTTPStatus status = ParseStatusLine(statusLine);
     StatusCode = status.StatusCode;
-    ReadReplyHeader(source, HeaderLines);
+    ReadReplyHeader(source, HeaderLines, MaxHeaderLines);
     Reply.ProcessReplyHeaders(HeaderLines);
 
     const int32_t statusClass = StatusCode / 100;
@@ -123,7 +128,7 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
     const auto chunked = [this] { ReportStatus(StatusText, "Chunk Started"); };
 
     // The body is read in every case, so the connection stays in step.
-    ReadReplyBody(source, Reply, stream, chunked);
+    ReadReplyBody(source, Reply, stream, chunked, MaxReplySize);
     if (!redirect) {
         if (statusClass != 2) RaiseReplyError(status.Reply10);
     } else {
@@ -147,24 +152,25 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
 // that announced its close (or speaks 1.0) will not answer there.
 void TIdHTTP::RaiseReplyError(bool reply10)
 {
-    try {
-        KeepOrCloseConnection(reply10);
-    } catch (...) {
-        try {
-            CloseConnection();
-        } catch (...) {
-        }
-    }
+    KeepOrCloseConnection(reply10);
     throw EIdProtocolReplyError(StatusCode, ReplyLine);
 }
 
 void TIdHTTP::KeepOrCloseConnection(bool reply10)
 {
-    if (ProtocolVersion == pv1_0 || reply10) {
-        CloseConnection();
-    } else if (SameText(Trim(Reply.Connection), "CLOSE") && IsConnected()) {
-        CloseConnection();
-    } else {
-        PollPeerClosed(false);
+    try {
+        if (ProtocolVersion == pv1_0 || reply10) {
+            CloseConnection();
+        } else if (SameText(Trim(Reply.Connection), "CLOSE") && IsConnected()) {
+            CloseConnection();
+        } else {
+            PollPeerClosed(false);
+        }
+    } catch (...) {
+        try {
+            CloseConnection();
+        } catch (...) {
+        }
+        InBuffer.Release();
     }
 }

@@ -32,6 +32,20 @@ private:
     TWorkMode FMode;
 };
 
+// Eight bytes at a time where the bytes allow it.
+void ClearBitSeven(uint8_t* bytes, int32_t count)
+{
+    constexpr uint64_t mask = 0x7F7F7F7F7F7F7F7FULL;
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        word &= mask;
+        std::memcpy(bytes + i, &word, 8);
+    }
+    for (; i < count; ++i) bytes[i] &= 0x7F;
+}
+
 }  // namespace
 
 TIdTCPConnection::TIdTCPConnection()
@@ -57,8 +71,9 @@ void TIdTCPConnection::DoDisconnected()
 void TIdTCPConnection::ResetState()
 {
     SocketHandle.Clear(true);
-    InBuffer.Clear();
+    InBuffer.Release();
     PeerClosed = false;
+    PeakBuffered = 0;
 }
 
 void TIdTCPConnection::EnsureOpen(bool raiseIfClosed, bool ignoreBuffer)
@@ -112,34 +127,94 @@ void TIdTCPConnection::DiscardBytes(int32_t count)
 
 int32_t TIdTCPConnection::FillInBuffer(bool raiseIfClosed, int32_t timeout, TIdBuffer* target, bool append)
 {
-    EnsureOpen(raiseIfClosed, false);
-    if (!IsConnected()) return 0;
-    TIdBuffer& into = target != nullptr ? *target : ChunkBuffer;
-
-    // A read without a limit of its own is bounded by ReadTimeout when one is set.
-    const bool bounded = timeout == WaitForever && ReadTimeout >= 0;
-    if (!SocketHandle.WaitReadable(bounded ? ReadTimeout : timeout)) {
-        if (bounded) throw EIdReadTimeout();
-        return 0;
+    if (!WaitForData(raiseIfClosed, timeout)) return 0;
+    int32_t n;
+    if (target == nullptr && append) {
+        // Straight into InBuffer's end: no copy through the receive area.
+        const bool nothingBuffered = InBuffer.Size() == 0;
+        const int32_t capacity = RecvBufferSize();
+        uint8_t* space = InBuffer.AppendSpace(capacity);
+        try {
+            n = ReceiveNow(space, capacity, nothingBuffered);
+        } catch (...) {
+            InBuffer.Commit(0, capacity);
+            throw;
+        }
+        InBuffer.Commit(n, capacity);
+        PeakBuffered = std::max(PeakBuffered, InBuffer.Size());
+    } else {
+        TIdBuffer& into = target != nullptr ? *target : ChunkBuffer;
+        const int32_t capacity = static_cast<int32_t>(std::min<int64_t>(into.Size(), std::numeric_limits<int32_t>::max()));
+        n = ReceiveNow(into.Memory(), capacity, InBuffer.Size() == 0);
+        if (append) {
+            InBuffer.Append(into.Memory(), n);
+            PeakBuffered = std::max(PeakBuffered, InBuffer.Size());
+        } else {
+            AdvanceWork(WorkRead, n);
+        }
     }
-    const int32_t capacity = static_cast<int32_t>(std::min<int64_t>(into.Size(), std::numeric_limits<int32_t>::max()));
-    int32_t n = SocketHandle.ReceiveData(into.Memory(), capacity, 0);
+    EnsureOpen(raiseIfClosed, false);
+    return n;
+}
+
+bool TIdTCPConnection::WaitForData(bool raiseIfClosed, int32_t timeout)
+{
+    EnsureOpen(raiseIfClosed, false);
+    if (!IsConnected()) return false;
+    // A read without a limit of its own is bounded by ReadTimeout when one is set, and
+    // every wait by what is left of the exchange.
+    bool expiryIsError = timeout == WaitForever && ReadTimeout >= 0;
+    int32_t wait = expiryIsError ? ReadTimeout : timeout;
+    const int32_t left = ExchangeTimeLeft();
+    if (left == 0) throw EIdReadTimeout();
+    if (left > 0 && (wait < 0 || left <= wait)) {
+        wait = left;
+        expiryIsError = true;
+    }
+    const int32_t ready = SocketHandle.Readable(wait);
+    // A failed wait is reported as what it is, with the platform's reason.
+    if (ready < 0) GSocketStack->CheckSocketResult(ready);
+    if (ready == 0 && expiryIsError) throw EIdReadTimeout();
+    return ready > 0;
+}
+
+int32_t TIdTCPConnection::ReceiveNow(uint8_t* memory, int32_t capacity, bool nothingBuffered)
+{
+    int32_t n = SocketHandle.ReceiveData(memory, capacity, 0);
     PeerClosed = n == 0;
     if (n != 0 && GSocketStack->CheckSocketResult(n, {Id_WSAESHUTDOWN})) {
         n = 0;
         if (SocketHandle.Allocated) DropSocket();
-        if (InBuffer.Size() == 0) GSocketStack->ThrowSocketError(Id_WSAESHUTDOWN);
+        if (nothingBuffered) GSocketStack->ThrowSocketError(Id_WSAESHUTDOWN);
     }
-    if (ASCIIFilter && n > 0) {
-        uint8_t* bytes = into.Memory();
-        for (int32_t i = 0; i < n; ++i) bytes[i] &= 0x7F;
-    }
-    if (append)
-        InBuffer.Append(into.Memory(), n);
-    else
-        AdvanceWork(WorkRead, n);
-    EnsureOpen(raiseIfClosed, false);
+    if (ASCIIFilter && n > 0) ClearBitSeven(memory, n);
     return n;
+}
+
+void TIdTCPConnection::GiveUpReading()
+{
+    InBuffer.Release();
+    DropSocket();
+}
+
+void TIdTCPConnection::CheckReplySize(int64_t size)
+{
+    if (size <= MaxReplySize) return;
+    GiveUpReading();
+    throw EIdReplyTooLarge();
+}
+
+void TIdTCPConnection::StartExchangeClock()
+{
+    FExchangeClock = RequestTimeout >= 0;
+    if (FExchangeClock) FExchangeDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(RequestTimeout);
+}
+
+int32_t TIdTCPConnection::ExchangeTimeLeft() const
+{
+    if (!FExchangeClock) return WaitForever;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(FExchangeDeadline - std::chrono::steady_clock::now());
+    return static_cast<int32_t>(std::max<int64_t>(left.count(), 0));
 }
 
 std::string TIdTCPConnection::ReadLine(const std::string& terminator, int32_t timeout)
@@ -154,6 +229,12 @@ std::string TIdTCPConnection::ReadLine(const std::string& terminator, int32_t ti
         if (InBuffer.Size() > 0) {
             const std::string_view buffered = InBuffer.View();
             found = buffered.find(term, searchFrom);
+            // The bound keeps a line's length (and every count below) well inside 32 bits.
+            const size_t lineSoFar = found != std::string::npos ? found : buffered.size();
+            if (lineSoFar > static_cast<size_t>(std::max(MaxLineLength, 0))) {
+                GiveUpReading();
+                throw EIdLineTooLong();
+            }
             if (found != std::string::npos) break;
             searchFrom = buffered.size() >= term.size() ? buffered.size() - term.size() + 1 : 0;
         }
@@ -208,9 +289,16 @@ std::string TIdTCPConnection::ReadAvailable()
 std::string TIdTCPConnection::ReadUntilClosed()
 {
     WorkBracket work(*this, WorkRead, 0);
-    std::string result;
-    while (IsConnected()) result += ReadAvailable();
-    if (InBuffer.Size() > 0) result += TakeBytes(static_cast<int32_t>(InBuffer.Size()));
+    // Everything gathers in InBuffer, received straight into its end, and leaves it in
+    // one piece: no byte is copied on the way but by the buffer's own growth.
+    CheckReplySize(InBuffer.Size());
+    while (IsConnected()) {
+        FillInBuffer(false, WaitForever, nullptr, true);
+        CheckReplySize(InBuffer.Size());
+    }
+    const int64_t size = InBuffer.Size();
+    std::string result = InBuffer.Extract();
+    AdvanceWork(WorkRead, static_cast<int32_t>(std::min<int64_t>(size, std::numeric_limits<int32_t>::max())));
     return result;
 }
 
@@ -223,7 +311,7 @@ void TIdTCPConnection::ReadToStream(TIdStream& stream, int32_t count, bool until
     }
     {
         WorkBracket work(*this, WorkRead, untilClosed ? 0 : count);
-        int64_t remaining = untilClosed ? std::numeric_limits<int32_t>::max() : count;
+        int64_t remaining = untilClosed ? std::max<int64_t>(MaxReplySize, 0) + 1 : count;
 
         const int64_t buffered = std::min<int64_t>(InBuffer.Size(), remaining);
         if (buffered > 0) {
@@ -231,12 +319,20 @@ void TIdTCPConnection::ReadToStream(TIdStream& stream, int32_t count, bool until
             InBuffer.Remove(buffered);
             remaining -= buffered;
         }
+        int64_t taken = buffered;
         TIdBuffer chunk;
         while (IsConnected() && remaining > 0) {
             chunk.SetSize(std::min<int64_t>(remaining, RecvBufferSize()));
             const int32_t n = FillInBuffer(!untilClosed, WaitForever, &chunk, false);
             stream.Write(chunk.Memory(), n);
             remaining -= n;
+            taken += n;
+        }
+        if (untilClosed && taken > MaxReplySize) {
+            // What this read wrote is taken back out of the stream.
+            stream.SetSize(stream.Position() - taken);
+            stream.SetPosition(stream.Size());
+            CheckReplySize(taken);
         }
         // A count that was not reached because the peer's close had already been seen
         // is a short read, not success.
