@@ -1,10 +1,29 @@
 #include "net/socket/id_stream.h"
 
+#include "platform/large_memory.h"
+
 #include <algorithm>
 #include <cstring>
 
+void ReserveBytes(std::string& bytes, size_t needed)
+{
+    if (needed <= bytes.capacity()) return;
+    const size_t capacity = std::max(needed, bytes.capacity() * 2);
+    constexpr size_t largeArea = 4 * 1024 * 1024;
+    if (capacity < largeArea) {
+        bytes.reserve(capacity);
+        return;
+    }
+    std::string larger;
+    larger.reserve(capacity);
+    AdviseLargeMemory(larger.data(), larger.capacity());
+    larger.append(bytes);
+    bytes.swap(larger);
+}
+
 void TIdMemoryStream::SetSize(int64_t size)
 {
+    ReserveBytes(FData, static_cast<size_t>(std::max<int64_t>(size, 0)));
     FData.resize(static_cast<size_t>(std::max<int64_t>(size, 0)));
 }
 
@@ -27,6 +46,7 @@ int64_t TIdMemoryStream::Write(const void* buffer, int64_t count)
     if (count <= 0) return 0;
     const size_t end = static_cast<size_t>(FPosition + count);
     if (end > FData.size()) {
+        ReserveBytes(FData, end);
         // Writing past the end of a stream whose position was moved beyond it leaves
         // zeros in the gap, like a sized memory stream.
         if (static_cast<size_t>(FPosition) > FData.size()) FData.resize(static_cast<size_t>(FPosition));

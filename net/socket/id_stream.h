@@ -18,6 +18,10 @@ public:
     virtual int64_t Write(const void* buffer, int64_t count) = 0;
 };
 
+// Makes room for `needed` bytes in all, growing geometrically. A large area is made afresh
+// and advised for large pages before anything touches it, then the bytes move in.
+void ReserveBytes(std::string& bytes, size_t needed);
+
 // A stream held in memory.
 class TIdMemoryStream : public TIdStream {
 public:
