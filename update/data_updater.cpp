@@ -32,6 +32,7 @@ TDataUpdater::TDataUpdater(std::string dataDir, std::string host)
 {
     IdHTTP.ReadTimeout = UpdateServerTimeout;
     IdHTTP.ConnectTimeout = UpdateServerTimeout;
+    IdHTTP.RequestTimeout = UpdateRequestTimeout;
 }
 
 void TDataUpdater::ReadStamps()

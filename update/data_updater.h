@@ -49,3 +49,5 @@ private:
 
 // How long the dialog waits for the server: a connect, or a silence within a reply.
 constexpr int32_t UpdateServerTimeout = 30000;
+// How long one check may take in all, connect to last byte, however the server paces it.
+constexpr int32_t UpdateRequestTimeout = 120000;

@@ -229,8 +229,10 @@ std::string TIdTCPConnection::ReadLine(const std::string& terminator, int32_t ti
         if (InBuffer.Size() > 0) {
             const std::string_view buffered = InBuffer.View();
             found = buffered.find(term, searchFrom);
-            // The bound keeps a line's length (and every count below) well inside 32 bits.
-            const size_t lineSoFar = found != std::string::npos ? found : buffered.size();
+            // The bound keeps a line's length (and every count below) well inside 32 bits;
+            // a CR that the empty terminator drops (or may yet drop) is not counted.
+            size_t lineSoFar = found != std::string::npos ? found : buffered.size();
+            if (terminator.empty() && lineSoFar > 0 && buffered[lineSoFar - 1] == '\r') --lineSoFar;
             if (lineSoFar > static_cast<size_t>(std::max(MaxLineLength, 0))) {
                 GiveUpReading();
                 throw EIdLineTooLong();
@@ -291,10 +293,16 @@ std::string TIdTCPConnection::ReadUntilClosed()
     WorkBracket work(*this, WorkRead, 0);
     // Everything gathers in InBuffer, received straight into its end, and leaves it in
     // one piece: no byte is copied on the way but by the buffer's own growth.
-    CheckReplySize(InBuffer.Size());
-    while (IsConnected()) {
-        FillInBuffer(false, WaitForever, nullptr, true);
+    try {
         CheckReplySize(InBuffer.Size());
+        while (IsConnected()) {
+            FillInBuffer(false, WaitForever, nullptr, true);
+            CheckReplySize(InBuffer.Size());
+        }
+    } catch (...) {
+        // What was read is lost to the caller: it is not kept either.
+        InBuffer.Release();
+        throw;
     }
     const int64_t size = InBuffer.Size();
     std::string result = InBuffer.Extract();
@@ -311,7 +319,7 @@ void TIdTCPConnection::ReadToStream(TIdStream& stream, int32_t count, bool until
     }
     {
         WorkBracket work(*this, WorkRead, untilClosed ? 0 : count);
-        int64_t remaining = untilClosed ? std::max<int64_t>(MaxReplySize, 0) + 1 : count;
+        int64_t remaining = untilClosed ? std::max<int64_t>(MaxReplySize, 0) : count;
 
         const int64_t buffered = std::min<int64_t>(InBuffer.Size(), remaining);
         if (buffered > 0) {
@@ -319,20 +327,21 @@ void TIdTCPConnection::ReadToStream(TIdStream& stream, int32_t count, bool until
             InBuffer.Remove(buffered);
             remaining -= buffered;
         }
-        int64_t taken = buffered;
         TIdBuffer chunk;
         while (IsConnected() && remaining > 0) {
             chunk.SetSize(std::min<int64_t>(remaining, RecvBufferSize()));
             const int32_t n = FillInBuffer(!untilClosed, WaitForever, &chunk, false);
             stream.Write(chunk.Memory(), n);
             remaining -= n;
-            taken += n;
         }
-        if (untilClosed && taken > MaxReplySize) {
+        // At the bound, one more byte (kept out of the stream) tells a reply that ends
+        // there from one that goes on.
+        if (untilClosed && remaining == 0 &&
+            (InBuffer.Size() > 0 || (IsConnected() && FillInBuffer(false, WaitForever, nullptr, true) > 0))) {
             // What this read wrote is taken back out of the stream.
-            stream.SetSize(stream.Position() - taken);
-            stream.SetPosition(stream.Size());
-            CheckReplySize(taken);
+            stream.SetPosition(stream.Position() - std::max<int64_t>(MaxReplySize, 0));
+            stream.SetSize(stream.Position());
+            CheckReplySize(MaxReplySize + 1);
         }
         // A count that was not reached because the peer's close had already been seen
         // is a short read, not success.
