@@ -18,7 +18,8 @@ public:
         std::string line = FConnection.ReadLine("", WaitForever);
         if (FConnection.LineTimedOut) {
             // No line: the server closed in the middle of one (an empty line here would
-            // pass for the end of the header), or the wait ran out.
+            // pass for the end of the header). A wait that failed or ran out has raised
+            // its own error already.
             FConnection.EnsureOpen(true, true);
             throw EIdReadTimeout();
         }

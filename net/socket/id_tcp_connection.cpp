@@ -167,7 +167,7 @@ bool TIdTCPConnection::WaitForData(bool raiseIfClosed, int32_t timeout)
     int32_t wait = expiryIsError ? ReadTimeout : timeout;
     const int32_t left = ExchangeTimeLeft();
     if (left == 0) throw EIdReadTimeout();
-    if (left > 0 && (wait < 0 || left <= wait)) {
+    if (left > 0 && (wait < 0 || left < wait)) {
         wait = left;
         expiryIsError = true;
     }
