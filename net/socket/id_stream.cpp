@@ -59,6 +59,25 @@ int64_t TIdMemoryStream::Write(const void* buffer, int64_t count)
     return count;
 }
 
+uint8_t* TIdMemoryStream::WriteArea(int64_t count)
+{
+    FSizeBeforeArea = Size();
+    const size_t end = static_cast<size_t>(FPosition + std::max<int64_t>(count, 0));
+    if (end > FData.size()) {
+        ReserveBytes(FData, end);
+        FData.resize(end);
+    }
+    return reinterpret_cast<uint8_t*>(FData.data() + FPosition);
+}
+
+void TIdMemoryStream::Written(int64_t used, int64_t count)
+{
+    FPosition += std::clamp<int64_t>(used, 0, std::max<int64_t>(count, 0));
+    // Room made past the old end is kept only as far as it was used.
+    const size_t kept = static_cast<size_t>(std::max(FSizeBeforeArea, FPosition));
+    if (FData.size() > kept) FData.resize(kept);
+}
+
 std::string TIdMemoryStream::TakeBytes()
 {
     std::string bytes;

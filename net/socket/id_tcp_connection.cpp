@@ -191,6 +191,32 @@ int32_t TIdTCPConnection::ReceiveNow(uint8_t* memory, int32_t capacity, bool not
     return n;
 }
 
+int32_t TIdTCPConnection::FillStream(TIdStream& stream, int32_t count, bool raiseIfClosed)
+{
+    uint8_t* area = stream.WriteArea(count);
+    if (area == nullptr) {
+        TIdBuffer chunk;
+        chunk.SetSize(count);
+        const int32_t n = FillInBuffer(raiseIfClosed, WaitForever, &chunk, false);
+        stream.Write(chunk.Memory(), n);
+        return n;
+    }
+    // The steps of FillInBuffer with a target, the target being the stream's memory.
+    int32_t n = 0;
+    try {
+        if (WaitForData(raiseIfClosed, WaitForever)) {
+            n = ReceiveNow(area, count, InBuffer.Size() == 0);
+            AdvanceWork(WorkRead, n);
+        }
+    } catch (...) {
+        stream.Written(0, count);
+        throw;
+    }
+    stream.Written(n, count);
+    EnsureOpen(raiseIfClosed, false);
+    return n;
+}
+
 void TIdTCPConnection::GiveUpReading()
 {
     InBuffer.Release();
@@ -327,13 +353,8 @@ void TIdTCPConnection::ReadToStream(TIdStream& stream, int32_t count, bool until
             InBuffer.Remove(buffered);
             remaining -= buffered;
         }
-        TIdBuffer chunk;
-        while (IsConnected() && remaining > 0) {
-            chunk.SetSize(std::min<int64_t>(remaining, RecvBufferSize()));
-            const int32_t n = FillInBuffer(!untilClosed, WaitForever, &chunk, false);
-            stream.Write(chunk.Memory(), n);
-            remaining -= n;
-        }
+        while (IsConnected() && remaining > 0)
+            remaining -= FillStream(stream, static_cast<int32_t>(std::min<int64_t>(remaining, RecvBufferSize())), !untilClosed);
         // At the bound, one more byte (kept out of the stream) tells a reply that ends
         // there from one that goes on.
         if (untilClosed && remaining == 0 &&

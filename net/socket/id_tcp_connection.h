@@ -99,6 +99,9 @@ private:
     bool WaitForData(bool raiseIfClosed, int32_t timeout);
     // One receive into memory, with the checks and the filter of FillInBuffer.
     int32_t ReceiveNow(uint8_t* memory, int32_t capacity, bool nothingBuffered);
+    // FillInBuffer into a private area, written to the stream; straight into the
+    // stream's own memory when it has some. Returns the bytes received.
+    int32_t FillStream(TIdStream& stream, int32_t count, bool raiseIfClosed);
     // Past a bound set on what a peer may make us hold: free it all and stop reading.
     void GiveUpReading();
     void CheckReplySize(int64_t size);
