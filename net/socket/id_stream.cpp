@@ -8,12 +8,14 @@
 void ReserveBytes(std::string& bytes, size_t needed)
 {
     if (needed <= bytes.capacity()) return;
-    const size_t capacity = std::max(needed, bytes.capacity() * 2);
     constexpr size_t largeArea = 4 * 1024 * 1024;
-    if (capacity < largeArea) {
-        bytes.reserve(capacity);
+    if (std::max(needed, bytes.capacity() * 2) < largeArea) {
+        bytes.reserve(std::max(needed, bytes.capacity() * 2));
         return;
     }
+    // Large areas grow fourfold: each growth copies what is there, while room not yet
+    // written costs no memory, only address space.
+    const size_t capacity = std::max(needed, bytes.capacity() * 4);
     std::string larger;
     larger.reserve(capacity);
     AdviseLargeMemory(larger.data(), larger.capacity());

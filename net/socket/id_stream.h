@@ -32,8 +32,9 @@ public:
     }
 };
 
-// Makes room for `needed` bytes in all, growing geometrically. A large area is made afresh
-// and advised for large pages before anything touches it, then the bytes move in.
+// Makes room for `needed` bytes in all, growing geometrically (fourfold past a few
+// megabytes). A large area is made afresh and advised for large pages before anything
+// touches it, then the bytes move in.
 void ReserveBytes(std::string& bytes, size_t needed);
 
 // A stream held in memory.
