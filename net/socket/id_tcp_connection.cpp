@@ -32,6 +32,10 @@ private:
     TWorkMode FMode;
 };
 
+// The line bound never goes past this, so a line and its terminator always fit the
+// 32-bit counts they are taken with.
+constexpr int32_t MaxLineBound = std::numeric_limits<int32_t>::max() / 2;
+
 // Eight bytes at a time where the bytes allow it.
 void ClearBitSeven(uint8_t* bytes, int32_t count)
 {
@@ -259,7 +263,7 @@ std::string TIdTCPConnection::ReadLine(const std::string& terminator, int32_t ti
             // a CR that the empty terminator drops (or may yet drop) is not counted.
             size_t lineSoFar = found != std::string::npos ? found : buffered.size();
             if (terminator.empty() && lineSoFar > 0 && buffered[lineSoFar - 1] == '\r') --lineSoFar;
-            if (lineSoFar > static_cast<size_t>(std::max(MaxLineLength, 0))) {
+            if (lineSoFar > static_cast<size_t>(std::clamp(MaxLineLength, 0, MaxLineBound))) {
                 GiveUpReading();
                 throw EIdLineTooLong();
             }
