@@ -225,7 +225,7 @@ int32_t ErrnoToWinsock(int error)
     case EHOSTDOWN: return WSAEHOSTDOWN;
     case EHOSTUNREACH: return WSAEHOSTUNREACH;
     case ENOTEMPTY: return WSAENOTEMPTY;
-    default: return WSABASEERR + error;
+    default: return WS_ERRNO_BASE + error;
     }
 }
 

@@ -183,7 +183,10 @@ uint32_t(ntohl)(uint32_t netlong);
 int32_t WSAGetLastError();
 void WSASetLastError(int32_t error);
 
-// The Windows number for an errno value (for code that calls POSIX directly).
+// The Windows number for an errno value (for code that calls POSIX directly). A value
+// without a Windows counterpart becomes WS_ERRNO_BASE + errno: a range no Windows socket
+// error uses, so it shows its own number with no text, never another error's.
+inline constexpr int32_t WS_ERRNO_BASE = 20000;
 int32_t ErrnoToWinsock(int error);
 
 }  // namespace winsock

@@ -32,6 +32,7 @@ TDataUpdater::TDataUpdater(std::string dataDir, std::string host, int32_t timeou
 {
     IdHTTP.ReadTimeout = timeout;
     IdHTTP.ConnectTimeout = timeout;
+    IdHTTP.RequestTimeout = UpdateRequestTimeout;
 }
 
 void TDataUpdater::ReadStamps()

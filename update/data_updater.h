@@ -6,6 +6,8 @@
 
 // How long the dialog waits for the server: a connect, or a silence within a reply.
 constexpr int32_t UpdateServerTimeout = 30000;
+// How long one check may take in all, connect to last byte, however the server paces it.
+constexpr int32_t UpdateRequestTimeout = 120000;
 
 // What the "Mise à jour" dialog does, apart from its widgets: reads the stamps of the two
 // data files, asks the update server about each, and writes the copies it sends. Label

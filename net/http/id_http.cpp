@@ -18,7 +18,8 @@ public:
         std::string line = FConnection.ReadLine("", WaitForever);
         if (FConnection.LineTimedOut) {
             // No line: the server closed in the middle of one (an empty line here would
-            // pass for the end of the header), or the wait ran out.
+            // pass for the end of the header). A wait that failed or ran out has raised
+            // its own error already.
             FConnection.EnsureOpen(true, true);
             throw EIdReadTimeout();
         }
@@ -72,6 +73,7 @@ bool TIdHTTP::NotifyRedirect(std::string& dest)
 
 void TIdHTTP::PerformRequest(TIdHTTPMethod /*method*/, const std::string& url, TIdStream& stream)
 {
+    TIdExchangeClock clock(*this);
     try {
         PerformOne(url, stream);
     } catch (const EIdProtocolReplyError&) {
@@ -86,6 +88,7 @@ void TIdHTTP::PerformRequest(TIdHTTPMethod /*method*/, const std::string& url, T
             CloseConnection();
         } catch (...) {
         }
+        InBuffer.Release();
         throw;
     }
     RedirectDepth = 0;
@@ -112,10 +115,13 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
     SendText(head);
 
     TConnectionSource source(*this);
-    const TIdHTTPStatus status = ParseStatusLine(source.ReadLine());
-    ReplyLine = status.ReplyLine;
+    const std::string statusLine = source.ReadLine();
+    // Set before the code is converted, so a code that does not convert leaves this
+    // reply's text, not the previous one's.
+    ReplyLine = StatusReplyLine(statusLine);
+    const TIdHTTPStatus status = ParseStatusLine(statusLine);
     StatusCode = status.StatusCode;
-    ReadReplyHeader(source, HeaderLines);
+    ReadReplyHeader(source, HeaderLines, MaxHeaderLines);
     Reply.ProcessReplyHeaders(HeaderLines);
 
     const int32_t statusClass = StatusCode / 100;
@@ -123,7 +129,7 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
     const auto chunked = [this] { ReportStatus(StatusText, "Chunk Started"); };
 
     // The body is read in every case, so the connection stays in step.
-    ReadReplyBody(source, Reply, stream, chunked);
+    ReadReplyBody(source, Reply, stream, chunked, MaxReplySize);
     if (!redirect) {
         if (statusClass != 2) RaiseReplyError(status.Reply10);
     } else {
@@ -147,24 +153,25 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
 // that announced its close (or speaks 1.0) will not answer there.
 void TIdHTTP::RaiseReplyError(bool reply10)
 {
-    try {
-        KeepOrCloseConnection(reply10);
-    } catch (...) {
-        try {
-            CloseConnection();
-        } catch (...) {
-        }
-    }
+    KeepOrCloseConnection(reply10);
     throw EIdProtocolReplyError(StatusCode, ReplyLine);
 }
 
 void TIdHTTP::KeepOrCloseConnection(bool reply10)
 {
-    if (ProtocolVersion == pv1_0 || reply10) {
-        CloseConnection();
-    } else if (SameText(Trim(Reply.Connection), "CLOSE") && IsConnected()) {
-        CloseConnection();
-    } else {
-        PollPeerClosed(false);
+    try {
+        if (ProtocolVersion == pv1_0 || reply10) {
+            CloseConnection();
+        } else if (SameText(Trim(Reply.Connection), "CLOSE") && IsConnected()) {
+            CloseConnection();
+        } else {
+            PollPeerClosed(false);
+        }
+    } catch (...) {
+        try {
+            CloseConnection();
+        } catch (...) {
+        }
+        InBuffer.Release();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "net/http/id_header_info.h"
 #include "net/http/id_header_list.h"
+#include "net/http/id_http_reply_reader.h"
 #include "net/socket/id_stream.h"
 #include "net/socket/id_tcp_client.h"
 
@@ -33,6 +34,10 @@ public:
     std::string RequestHost;
     // The port of a URL that names none.
     int32_t DefaultPort = 80;
+    // Most lines a reply header may have; past it EIdTooManyHeaderLines. (A body is
+    // bounded by MaxReplySize, a line by MaxLineLength, a whole request with its
+    // redirects by RequestTimeout.)
+    int32_t MaxHeaderLines = DefaultMaxHeaderLines;
 
     // The body of a GET as bytes. Raises EIdProtocolReplyError for a status outside 2xx
     // and for a redirect that is not followed.
@@ -48,6 +53,8 @@ public:
 
 private:
     void PerformOne(const std::string& url, TIdStream& stream);
+    // After a reply read whole: keeps the connection or closes it. A failure here (the
+    // server resetting at once, say) only closes it: the reply stands.
     void KeepOrCloseConnection(bool reply10);
     [[noreturn]] void RaiseReplyError(bool reply10);
 };

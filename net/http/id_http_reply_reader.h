@@ -1,6 +1,7 @@
 #pragma once
 #include "net/http/id_header_info.h"
 #include "net/http/id_header_list.h"
+#include "net/socket/id_global.h"
 #include "net/socket/id_stream.h"
 
 #include <cstdint>
@@ -28,11 +29,19 @@ struct TIdHTTPStatus {
     bool Reply10 = false;   // the reply speaks HTTP/1.0
 };
 
+// The most lines a reply header (or a chunked body's trailer) may have.
+inline constexpr int32_t DefaultMaxHeaderLines = 1000;
+
+// The status line less its first word ("404 Not Found"); empty when it has one word.
+std::string StatusReplyLine(const std::string& line);
+
 // Raises EConvertError "'%s' is not a valid integer value" when the code is no integer.
 TIdHTTPStatus ParseStatusLine(const std::string& line);
 
 // Header lines up to the empty line that ends them (not kept); `lines` is emptied first.
-void ReadReplyHeader(TIdHTTPReplySource& source, TIdHeaderList& lines);
+// More than maxLines lines raise EIdTooManyHeaderLines, `lines` emptied again.
+void ReadReplyHeader(TIdHTTPReplySource& source, TIdHeaderList& lines,
+                     int32_t maxLines = DefaultMaxHeaderLines);
 
 // A chunk-size line read as hexadecimal; 0 when it is none (an extension after ";"
 // makes it none, and so ends the body).
@@ -40,6 +49,7 @@ int32_t ChunkSize(const std::string& line);
 
 // The body of a reply whose header is in `reply`, appended to the stream at its position;
 // the stream is cut at the end of the body. `onChunked` is called when a chunked body
-// starts.
+// starts. A body of more than maxBody bytes raises EIdReplyTooLarge, announced lengths
+// before anything is read, and the stream is cut back to where the body began.
 void ReadReplyBody(TIdHTTPReplySource& source, const TIdHeaderInfo& reply, TIdStream& stream,
-                   const std::function<void()>& onChunked = {});
+                   const std::function<void()>& onChunked = {}, int64_t maxBody = DefaultMaxReplySize);

@@ -7,7 +7,9 @@
 
 void TIdBuffer::SetSize(int64_t size)
 {
-    FData.resize(FStart + static_cast<size_t>(std::max<int64_t>(size, 0)));
+    const size_t wanted = FStart + static_cast<size_t>(std::max<int64_t>(size, 0));
+    ReserveBytes(FData, wanted);
+    FData.resize(wanted);
 }
 
 void TIdBuffer::SetPosition(int64_t position)
@@ -54,7 +56,38 @@ void TIdBuffer::Remove(int64_t count)
 void TIdBuffer::Append(const void* bytes, int64_t count)
 {
     if (count <= 0) return;
+    ReserveBytes(FData, FData.size() + static_cast<size_t>(count));
     FData.append(static_cast<const char*>(bytes), static_cast<size_t>(count));
+}
+
+uint8_t* TIdBuffer::AppendSpace(int64_t count)
+{
+    const size_t end = FData.size();
+    ReserveBytes(FData, end + static_cast<size_t>(std::max<int64_t>(count, 0)));
+    FData.resize(end + static_cast<size_t>(std::max<int64_t>(count, 0)));
+    return reinterpret_cast<uint8_t*>(FData.data() + end);
+}
+
+void TIdBuffer::Commit(int64_t used, int64_t reserved)
+{
+    FData.resize(FData.size() - static_cast<size_t>(reserved - std::clamp<int64_t>(used, 0, reserved)));
+}
+
+void TIdBuffer::Release()
+{
+    std::string().swap(FData);
+    FStart = 0;
+    FPosition = 0;
+}
+
+std::string TIdBuffer::Extract()
+{
+    if (FStart > 0) FData.erase(0, FStart);
+    std::string bytes;
+    bytes.swap(FData);
+    FStart = 0;
+    FPosition = 0;
+    return bytes;
 }
 
 void TIdBuffer::Clear()

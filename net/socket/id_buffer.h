@@ -28,7 +28,17 @@ public:
     // EIdNotEnoughDataInBuffer.
     void Remove(int64_t count);
     void Append(const void* bytes, int64_t count);
+    // Room for count more bytes at the end, to receive into; Commit(n) then keeps the
+    // first n of them (the rest is dropped). Valid until the next change.
+    uint8_t* AppendSpace(int64_t count);
+    void Commit(int64_t used, int64_t reserved);
+    // Empties the buffer; its storage is kept for the next bytes.
     void Clear();
+    // Empties the buffer and gives its storage back.
+    void Release();
+    // Every byte, leaving the buffer empty (no copy when nothing was removed from the front).
+    std::string Extract();
+    int64_t Capacity() const { return static_cast<int64_t>(FData.capacity()); }
 
 private:
     std::string FData;

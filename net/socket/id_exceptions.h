@@ -123,7 +123,29 @@ public:
     using EIdTCPConnectionError::EIdTCPConnectionError;
 };
 
-// A read that waited longer than the connection's ReadTimeout without a byte.
+// A reply larger than the connection's MaxReplySize.
+class EIdReplyTooLarge : public EIdTCPConnectionError {
+public:
+    EIdReplyTooLarge() : EIdTCPConnectionError("Reply too large.") {}
+    using EIdTCPConnectionError::EIdTCPConnectionError;
+};
+
+// A line longer than the connection's MaxLineLength.
+class EIdLineTooLong : public EIdTCPConnectionError {
+public:
+    EIdLineTooLong() : EIdTCPConnectionError("Line too long.") {}
+    using EIdTCPConnectionError::EIdTCPConnectionError;
+};
+
+// A reply header of more lines than the HTTP client's MaxHeaderLines.
+class EIdTooManyHeaderLines : public EIdTCPConnectionError {
+public:
+    EIdTooManyHeaderLines() : EIdTCPConnectionError("Too many header lines.") {}
+    using EIdTCPConnectionError::EIdTCPConnectionError;
+};
+
+// A read that waited longer than the connection's ReadTimeout without a byte, or that
+// would end after the whole exchange's RequestTimeout.
 class EIdReadTimeout : public EIdTCPConnectionError {
 public:
     EIdReadTimeout() : EIdTCPConnectionError("Read timed out.") {}

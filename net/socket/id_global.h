@@ -4,6 +4,10 @@
 // Values shared by the network layer: time-outs in milliseconds, with -2 for no limit.
 inline constexpr int32_t WaitForever = -2;
 
+// The most bytes one reply read to its end may bring: far above any real whois reply or
+// data file, low enough that a peer sending without end cannot exhaust memory.
+inline constexpr int64_t DefaultMaxReplySize = 64 * 1024 * 1024;
+
 // Socket numbers as the layer passes them to the platform (Windows values).
 inline constexpr int32_t Id_PF_INET = 2;
 inline constexpr int32_t Id_SOCK_STREAM = 1;

@@ -3,6 +3,7 @@
 #include "net/socket/id_exceptions.h"
 #include "net/socket/id_stack.h"
 
+#include <algorithm>
 #include <vector>
 
 TIdSocketHandle::TIdSocketHandle()
@@ -157,7 +158,13 @@ void TIdSocketHandle::SetOption(int32_t level, int32_t name, const void* value, 
 
 bool TIdSocketHandle::WaitReadable(int32_t timeoutMs)
 {
+    return Readable(timeoutMs) == 1;
+}
+
+int32_t TIdSocketHandle::Readable(int32_t timeoutMs)
+{
     if (!Allocated) throw EIdConnClosedGracefully();
     std::vector<int32_t> read{SocketId};
-    return GSocketStack->SelectSockets(&read, nullptr, nullptr, timeoutMs) == 1;
+    const int32_t result = GSocketStack->SelectSockets(&read, nullptr, nullptr, timeoutMs);
+    return result < 0 ? Id_SOCKET_ERROR : std::min(result, 1);
 }

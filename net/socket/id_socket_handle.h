@@ -40,6 +40,9 @@ public:
     void SetOption(int32_t level, int32_t name, const void* value, int32_t length);
     // Raises EIdConnClosedGracefully when not allocated; false on time-out or failure.
     bool WaitReadable(int32_t timeoutMs);
+    // The same wait, telling a time-out (0) from a failure (-1, the reason in the stack's
+    // last error); 1 when readable.
+    int32_t Readable(int32_t timeoutMs);
 
     int32_t SocketId = Id_INVALID_SOCKET;
     bool Allocated = false;

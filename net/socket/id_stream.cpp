@@ -1,10 +1,31 @@
 #include "net/socket/id_stream.h"
 
+#include "platform/large_memory.h"
+
 #include <algorithm>
 #include <cstring>
 
+void ReserveBytes(std::string& bytes, size_t needed)
+{
+    if (needed <= bytes.capacity()) return;
+    constexpr size_t largeArea = 4 * 1024 * 1024;
+    if (std::max(needed, bytes.capacity() * 2) < largeArea) {
+        bytes.reserve(std::max(needed, bytes.capacity() * 2));
+        return;
+    }
+    // Large areas grow fourfold: each growth copies what is there, while room not yet
+    // written costs no memory, only address space.
+    const size_t capacity = std::max(needed, bytes.capacity() * 4);
+    std::string larger;
+    larger.reserve(capacity);
+    AdviseLargeMemory(larger.data(), larger.capacity());
+    larger.append(bytes);
+    bytes.swap(larger);
+}
+
 void TIdMemoryStream::SetSize(int64_t size)
 {
+    ReserveBytes(FData, static_cast<size_t>(std::max<int64_t>(size, 0)));
     FData.resize(static_cast<size_t>(std::max<int64_t>(size, 0)));
 }
 
@@ -27,6 +48,7 @@ int64_t TIdMemoryStream::Write(const void* buffer, int64_t count)
     if (count <= 0) return 0;
     const size_t end = static_cast<size_t>(FPosition + count);
     if (end > FData.size()) {
+        ReserveBytes(FData, end);
         // Writing past the end of a stream whose position was moved beyond it leaves
         // zeros in the gap, like a sized memory stream.
         if (static_cast<size_t>(FPosition) > FData.size()) FData.resize(static_cast<size_t>(FPosition));
@@ -37,6 +59,25 @@ int64_t TIdMemoryStream::Write(const void* buffer, int64_t count)
     }
     FPosition += count;
     return count;
+}
+
+uint8_t* TIdMemoryStream::WriteArea(int64_t count)
+{
+    FSizeBeforeArea = Size();
+    const size_t end = static_cast<size_t>(FPosition + std::max<int64_t>(count, 0));
+    if (end > FData.size()) {
+        ReserveBytes(FData, end);
+        FData.resize(end);
+    }
+    return reinterpret_cast<uint8_t*>(FData.data() + FPosition);
+}
+
+void TIdMemoryStream::Written(int64_t used, int64_t count)
+{
+    FPosition += std::clamp<int64_t>(used, 0, std::max<int64_t>(count, 0));
+    // Room made past the old end is kept only as far as it was used.
+    const size_t kept = static_cast<size_t>(std::max(FSizeBeforeArea, FPosition));
+    if (FData.size() > kept) FData.resize(kept);
 }
 
 std::string TIdMemoryStream::TakeBytes()

@@ -26,7 +26,7 @@ void TIdTCPClient::OpenConnection()
             SocketHandle.SetOption(Id_IPPROTO_TCP, Id_TCP_NODELAY, &on, sizeof on);
         }
         ReportStatus(StatusConnecting, SocketHandle.RemoteIP);
-        GSocketStack->CheckSocketResult(SocketHandle.ConnectRemote(Id_PF_INET, ConnectTimeout));
+        GSocketStack->CheckSocketResult(SocketHandle.ConnectRemote(Id_PF_INET, BoundedConnectTimeout()));
     } catch (...) {
         // The first failure is the one to report; closing must not replace it.
         try {
@@ -37,6 +37,14 @@ void TIdTCPClient::OpenConnection()
     }
     ReportStatus(StatusConnected, SocketHandle.RemoteIP);
     DoConnected();
+}
+
+int32_t TIdTCPClient::BoundedConnectTimeout() const
+{
+    const int32_t left = ExchangeTimeLeft();
+    if (left == 0) throw EIdReadTimeout();
+    if (left > 0 && (ConnectTimeout < 0 || left < ConnectTimeout)) return left;
+    return ConnectTimeout;
 }
 
 std::string TIdTCPClient::ConnectAndGetAll()

@@ -26,4 +26,8 @@ public:
     virtual void OpenConnection();
     // OpenConnection, ReadUntilClosed, CloseConnection (also on failure).
     std::string ConnectAndGetAll();
+
+private:
+    // ConnectTimeout, cut to what is left of a running exchange clock.
+    int32_t BoundedConnectTimeout() const;
 };

@@ -32,6 +32,24 @@ private:
     TWorkMode FMode;
 };
 
+// The line bound never goes past this, so a line and its terminator always fit the
+// 32-bit counts they are taken with.
+constexpr int32_t MaxLineBound = std::numeric_limits<int32_t>::max() / 2;
+
+// Eight bytes at a time where the bytes allow it.
+void ClearBitSeven(uint8_t* bytes, int32_t count)
+{
+    constexpr uint64_t mask = 0x7F7F7F7F7F7F7F7FULL;
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        word &= mask;
+        std::memcpy(bytes + i, &word, 8);
+    }
+    for (; i < count; ++i) bytes[i] &= 0x7F;
+}
+
 }  // namespace
 
 TIdTCPConnection::TIdTCPConnection()
@@ -57,8 +75,9 @@ void TIdTCPConnection::DoDisconnected()
 void TIdTCPConnection::ResetState()
 {
     SocketHandle.Clear(true);
-    InBuffer.Clear();
+    InBuffer.Release();
     PeerClosed = false;
+    PeakBuffered = 0;
 }
 
 void TIdTCPConnection::EnsureOpen(bool raiseIfClosed, bool ignoreBuffer)
@@ -112,34 +131,120 @@ void TIdTCPConnection::DiscardBytes(int32_t count)
 
 int32_t TIdTCPConnection::FillInBuffer(bool raiseIfClosed, int32_t timeout, TIdBuffer* target, bool append)
 {
-    EnsureOpen(raiseIfClosed, false);
-    if (!IsConnected()) return 0;
-    TIdBuffer& into = target != nullptr ? *target : ChunkBuffer;
-
-    // A read without a limit of its own is bounded by ReadTimeout when one is set.
-    const bool bounded = timeout == WaitForever && ReadTimeout >= 0;
-    if (!SocketHandle.WaitReadable(bounded ? ReadTimeout : timeout)) {
-        if (bounded) throw EIdReadTimeout();
-        return 0;
+    if (!WaitForData(raiseIfClosed, timeout)) return 0;
+    int32_t n;
+    if (target == nullptr && append) {
+        // Straight into InBuffer's end: no copy through the receive area.
+        const bool nothingBuffered = InBuffer.Size() == 0;
+        const int32_t capacity = RecvBufferSize();
+        uint8_t* space = InBuffer.AppendSpace(capacity);
+        try {
+            n = ReceiveNow(space, capacity, nothingBuffered);
+        } catch (...) {
+            InBuffer.Commit(0, capacity);
+            throw;
+        }
+        InBuffer.Commit(n, capacity);
+        PeakBuffered = std::max(PeakBuffered, InBuffer.Size());
+    } else {
+        TIdBuffer& into = target != nullptr ? *target : ChunkBuffer;
+        const int32_t capacity = static_cast<int32_t>(std::min<int64_t>(into.Size(), std::numeric_limits<int32_t>::max()));
+        n = ReceiveNow(into.Memory(), capacity, InBuffer.Size() == 0);
+        if (append) {
+            InBuffer.Append(into.Memory(), n);
+            PeakBuffered = std::max(PeakBuffered, InBuffer.Size());
+        } else {
+            AdvanceWork(WorkRead, n);
+        }
     }
-    const int32_t capacity = static_cast<int32_t>(std::min<int64_t>(into.Size(), std::numeric_limits<int32_t>::max()));
-    int32_t n = SocketHandle.ReceiveData(into.Memory(), capacity, 0);
+    EnsureOpen(raiseIfClosed, false);
+    return n;
+}
+
+bool TIdTCPConnection::WaitForData(bool raiseIfClosed, int32_t timeout)
+{
+    EnsureOpen(raiseIfClosed, false);
+    if (!IsConnected()) return false;
+    // A read without a limit of its own is bounded by ReadTimeout when one is set, and
+    // every wait by what is left of the exchange.
+    bool expiryIsError = timeout == WaitForever && ReadTimeout >= 0;
+    int32_t wait = expiryIsError ? ReadTimeout : timeout;
+    const int32_t left = ExchangeTimeLeft();
+    if (left == 0) throw EIdReadTimeout();
+    if (left > 0 && (wait < 0 || left < wait)) {
+        wait = left;
+        expiryIsError = true;
+    }
+    const int32_t ready = SocketHandle.Readable(wait);
+    // A failed wait is reported as what it is, with the platform's reason.
+    if (ready < 0) GSocketStack->CheckSocketResult(ready);
+    if (ready == 0 && expiryIsError) throw EIdReadTimeout();
+    return ready > 0;
+}
+
+int32_t TIdTCPConnection::ReceiveNow(uint8_t* memory, int32_t capacity, bool nothingBuffered)
+{
+    int32_t n = SocketHandle.ReceiveData(memory, capacity, 0);
     PeerClosed = n == 0;
     if (n != 0 && GSocketStack->CheckSocketResult(n, {Id_WSAESHUTDOWN})) {
         n = 0;
         if (SocketHandle.Allocated) DropSocket();
-        if (InBuffer.Size() == 0) GSocketStack->ThrowSocketError(Id_WSAESHUTDOWN);
+        if (nothingBuffered) GSocketStack->ThrowSocketError(Id_WSAESHUTDOWN);
     }
-    if (ASCIIFilter && n > 0) {
-        uint8_t* bytes = into.Memory();
-        for (int32_t i = 0; i < n; ++i) bytes[i] &= 0x7F;
+    if (ASCIIFilter && n > 0) ClearBitSeven(memory, n);
+    return n;
+}
+
+int32_t TIdTCPConnection::FillStream(TIdStream& stream, int32_t count, bool raiseIfClosed)
+{
+    uint8_t* area = stream.WriteArea(count);
+    if (area == nullptr) {
+        TIdBuffer chunk;
+        chunk.SetSize(count);
+        const int32_t n = FillInBuffer(raiseIfClosed, WaitForever, &chunk, false);
+        stream.Write(chunk.Memory(), n);
+        return n;
     }
-    if (append)
-        InBuffer.Append(into.Memory(), n);
-    else
-        AdvanceWork(WorkRead, n);
+    // The steps of FillInBuffer with a target, the target being the stream's memory.
+    int32_t n = 0;
+    try {
+        if (WaitForData(raiseIfClosed, WaitForever)) {
+            n = ReceiveNow(area, count, InBuffer.Size() == 0);
+            AdvanceWork(WorkRead, n);
+        }
+    } catch (...) {
+        stream.Written(0, count);
+        throw;
+    }
+    stream.Written(n, count);
     EnsureOpen(raiseIfClosed, false);
     return n;
+}
+
+void TIdTCPConnection::GiveUpReading()
+{
+    InBuffer.Release();
+    DropSocket();
+}
+
+void TIdTCPConnection::CheckReplySize(int64_t size)
+{
+    if (size <= MaxReplySize) return;
+    GiveUpReading();
+    throw EIdReplyTooLarge();
+}
+
+void TIdTCPConnection::StartExchangeClock()
+{
+    FExchangeClock = RequestTimeout >= 0;
+    if (FExchangeClock) FExchangeDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(RequestTimeout);
+}
+
+int32_t TIdTCPConnection::ExchangeTimeLeft() const
+{
+    if (!FExchangeClock) return WaitForever;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(FExchangeDeadline - std::chrono::steady_clock::now());
+    return static_cast<int32_t>(std::max<int64_t>(left.count(), 0));
 }
 
 std::string TIdTCPConnection::ReadLine(const std::string& terminator, int32_t timeout)
@@ -154,6 +259,14 @@ std::string TIdTCPConnection::ReadLine(const std::string& terminator, int32_t ti
         if (InBuffer.Size() > 0) {
             const std::string_view buffered = InBuffer.View();
             found = buffered.find(term, searchFrom);
+            // The bound keeps a line's length (and every count below) well inside 32 bits;
+            // a CR that the empty terminator drops (or may yet drop) is not counted.
+            size_t lineSoFar = found != std::string::npos ? found : buffered.size();
+            if (terminator.empty() && lineSoFar > 0 && buffered[lineSoFar - 1] == '\r') --lineSoFar;
+            if (lineSoFar > static_cast<size_t>(std::clamp(MaxLineLength, 0, MaxLineBound))) {
+                GiveUpReading();
+                throw EIdLineTooLong();
+            }
             if (found != std::string::npos) break;
             searchFrom = buffered.size() >= term.size() ? buffered.size() - term.size() + 1 : 0;
         }
@@ -208,9 +321,22 @@ std::string TIdTCPConnection::ReadAvailable()
 std::string TIdTCPConnection::ReadUntilClosed()
 {
     WorkBracket work(*this, WorkRead, 0);
-    std::string result;
-    while (IsConnected()) result += ReadAvailable();
-    if (InBuffer.Size() > 0) result += TakeBytes(static_cast<int32_t>(InBuffer.Size()));
+    // Everything gathers in InBuffer, received straight into its end, and leaves it in
+    // one piece: no byte is copied on the way but by the buffer's own growth.
+    try {
+        CheckReplySize(InBuffer.Size());
+        while (IsConnected()) {
+            FillInBuffer(false, WaitForever, nullptr, true);
+            CheckReplySize(InBuffer.Size());
+        }
+    } catch (...) {
+        // What was read is lost to the caller: it is not kept either.
+        InBuffer.Release();
+        throw;
+    }
+    const int64_t size = InBuffer.Size();
+    std::string result = InBuffer.Extract();
+    AdvanceWork(WorkRead, static_cast<int32_t>(std::min<int64_t>(size, std::numeric_limits<int32_t>::max())));
     return result;
 }
 
@@ -223,7 +349,7 @@ void TIdTCPConnection::ReadToStream(TIdStream& stream, int32_t count, bool until
     }
     {
         WorkBracket work(*this, WorkRead, untilClosed ? 0 : count);
-        int64_t remaining = untilClosed ? std::numeric_limits<int32_t>::max() : count;
+        int64_t remaining = untilClosed ? std::max<int64_t>(MaxReplySize, 0) : count;
 
         const int64_t buffered = std::min<int64_t>(InBuffer.Size(), remaining);
         if (buffered > 0) {
@@ -231,12 +357,16 @@ void TIdTCPConnection::ReadToStream(TIdStream& stream, int32_t count, bool until
             InBuffer.Remove(buffered);
             remaining -= buffered;
         }
-        TIdBuffer chunk;
-        while (IsConnected() && remaining > 0) {
-            chunk.SetSize(std::min<int64_t>(remaining, RecvBufferSize()));
-            const int32_t n = FillInBuffer(!untilClosed, WaitForever, &chunk, false);
-            stream.Write(chunk.Memory(), n);
-            remaining -= n;
+        while (IsConnected() && remaining > 0)
+            remaining -= FillStream(stream, static_cast<int32_t>(std::min<int64_t>(remaining, RecvBufferSize())), !untilClosed);
+        // At the bound, one more byte (kept out of the stream) tells a reply that ends
+        // there from one that goes on.
+        if (untilClosed && remaining == 0 &&
+            (InBuffer.Size() > 0 || (IsConnected() && FillInBuffer(false, WaitForever, nullptr, true) > 0))) {
+            // What this read wrote is taken back out of the stream.
+            stream.SetPosition(stream.Position() - std::max<int64_t>(MaxReplySize, 0));
+            stream.SetSize(stream.Position());
+            CheckReplySize(MaxReplySize + 1);
         }
         // A count that was not reached because the peer's close had already been seen
         // is a short read, not success.

@@ -5,6 +5,7 @@
 #include "net/socket/id_socket_handle.h"
 #include "net/socket/id_stream.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -29,6 +30,22 @@ public:
     // Longest wait (ms) for the next byte in a read that has no time limit of its own;
     // EIdReadTimeout when it passes. WaitForever (the default) waits without limit.
     int32_t ReadTimeout = WaitForever;
+    // Longest time (ms) for a whole exchange, from TIdExchangeClock's start to its end
+    // (connect to last byte); every wait in it is cut to what is left, and EIdReadTimeout
+    // is raised when nothing is. WaitForever (the default): no limit.
+    int32_t RequestTimeout = WaitForever;
+    // Most bytes a reply read to its end may bring (ReadUntilClosed, ReadToStream until
+    // the close, and a body of the HTTP client): past it EIdReplyTooLarge, the socket
+    // dropped and what was read freed. Far above any real whois reply or data file.
+    int64_t MaxReplySize = DefaultMaxReplySize;
+    // Most bytes of one line before its terminator (ReadLine): past it EIdLineTooLong,
+    // the socket dropped and what was read freed.
+    int32_t MaxLineLength = DefaultMaxLineLength;
+    // The most InBuffer has held since the connection was opened: what a peer made this
+    // side keep at once.
+    int64_t PeakBuffered = 0;
+
+    static constexpr int32_t DefaultMaxLineLength = 64 * 1024;
     std::function<void(TIdComponent& sender)> OnDisconnected;
 
     int32_t RecvBufferSize() const { return static_cast<int32_t>(ChunkBuffer.Size()); }
@@ -68,6 +85,43 @@ public:
     void SendLines(const std::vector<std::string>& lines);
     void SendInt32(int32_t value, bool convert = true);
 
+    // The exchange clock of RequestTimeout (see TIdExchangeClock).
+    void StartExchangeClock();
+    void StopExchangeClock() { FExchangeClock = false; }
+    // Milliseconds left of the exchange; WaitForever when no clock runs.
+    int32_t ExchangeTimeLeft() const;
+
 protected:
     TIdBuffer ChunkBuffer;
+
+private:
+    // Waits for data within the bounds; false when the read is to return 0 at once.
+    bool WaitForData(bool raiseIfClosed, int32_t timeout);
+    // One receive into memory, with the checks and the filter of FillInBuffer.
+    int32_t ReceiveNow(uint8_t* memory, int32_t capacity, bool nothingBuffered);
+    // FillInBuffer into a private area, written to the stream; straight into the
+    // stream's own memory when it has some. Returns the bytes received.
+    int32_t FillStream(TIdStream& stream, int32_t count, bool raiseIfClosed);
+    // Past a bound set on what a peer may make us hold: free it all and stop reading.
+    void GiveUpReading();
+    void CheckReplySize(int64_t size);
+
+    bool FExchangeClock = false;
+    std::chrono::steady_clock::time_point FExchangeDeadline;
+};
+
+// Runs a connection's RequestTimeout clock for as long as it lives: one whois query, one
+// HTTP request with its redirects.
+class TIdExchangeClock {
+public:
+    explicit TIdExchangeClock(TIdTCPConnection& connection) : FConnection(connection)
+    {
+        FConnection.StartExchangeClock();
+    }
+    ~TIdExchangeClock() { FConnection.StopExchangeClock(); }
+    TIdExchangeClock(const TIdExchangeClock&) = delete;
+    TIdExchangeClock& operator=(const TIdExchangeClock&) = delete;
+
+private:
+    TIdTCPConnection& FConnection;
 };

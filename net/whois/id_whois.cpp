@@ -6,10 +6,12 @@ TIdWhois::TIdWhois()
     Port = DefaultPort;
     ReadTimeout = DefaultTimeout;
     ConnectTimeout = DefaultTimeout;
+    RequestTimeout = DefaultQueryTimeout;
 }
 
 std::string TIdWhois::QueryDomain(const std::string& query)
 {
+    TIdExchangeClock clock(*this);
     OpenConnection();
     std::string reply;
     try {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -132,6 +133,25 @@ TEST_F(StackTest, SocketErrorMessagesAreLetterForLetter)
         {-1, "Socket Error # -1\r\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(Stack().SocketErrorMessage(c.code), c.message) << c.code;
+}
+
+// An errno value either has its Windows counterpart, with that error's text, or shows a
+// number of its own outside every Windows error, with no text: never another error's.
+TEST_F(StackTest, EveryErrnoShowsItsOwnErrorOrItsOwnNumber)
+{
+    const struct { int error; int32_t code; } cases[] = {
+        {ECONNREFUSED, 10061}, {EPIPE, 10058}, {ENOSYS, 20000 + ENOSYS}, {ENODATA, 20000 + ENODATA}, {EIO, 20000 + EIO},
+    };
+    for (const auto& c : cases) EXPECT_EQ(winsock::ErrnoToWinsock(c.error), c.code) << c.error;
+    EXPECT_EQ(Stack().SocketErrorMessage(winsock::ErrnoToWinsock(ENOSYS)), "Socket Error # 20038\r\n");
+    for (int error = 1; error < 200; ++error) {
+        const int32_t code = winsock::ErrnoToWinsock(error);
+        const std::string bare = "Socket Error # " + std::to_string(code) + "\r\n";
+        if (code >= winsock::WS_ERRNO_BASE)
+            EXPECT_EQ(code, winsock::WS_ERRNO_BASE + error) << error;
+        else
+            EXPECT_NE(Stack().SocketErrorMessage(code), bare) << error << " maps to " << code << ", which has no text";
+    }
 }
 
 TEST_F(StackTest, CheckSocketResultRaisesUnlessToleratedOrSuccessful)

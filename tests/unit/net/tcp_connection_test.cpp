@@ -132,6 +132,20 @@ TEST(TcpErrors, ResetRefusedAndUnknownHost)
         EXPECT_EQ(MessageOf<EIdSocketError>([&] { client.OpenConnection(); }),
                   "Socket Error # 10061\r\nConnection refused.");
     }
+    {
+        // A wait that fails (here on a descriptor that does not exist) is reported as its
+        // socket error, not as a time-out.
+        LoopbackServer server(Script().Stall());
+        TIdTCPClient client;
+        client.ReadTimeout = 5000;
+        Connect(client, server);
+        const int32_t real = client.SocketHandle.SocketId;
+        client.SocketHandle.SocketId = 1 << 20;
+        EXPECT_EQ(MessageOf<EIdSocketError>([&] { client.ReadLine(); }),
+                  "Socket Error # 10038\r\nSocket operation on non-socket.");
+        client.SocketHandle.SocketId = real;
+        client.CloseConnection();
+    }
     if (std::getenv("NORVANE_SEALED_NET") != nullptr) {
         TIdTCPClient client;
         std::vector<std::string> statuses;
@@ -206,6 +220,40 @@ TEST(TcpReadLine, LineEndsAndTerminators)
             EXPECT_EQ(client.ReadLine(c.terminator), line) << c.name;
             EXPECT_FALSE(client.LineTimedOut) << c.name;
         }
+        client.CloseConnection();
+    }
+}
+
+// A line may hold MaxLineLength bytes before its terminator; one more, or a line that
+// never ends, raises and frees what was read, however the bytes arrive.
+TEST(TcpReadLine, ALineLongerThanTheBoundRaises)
+{
+    const std::string limit(100, 'a');
+    const struct {
+        const char* name;
+        Script script;
+        const char* message;
+    } cases[] = {
+        {"at the bound", Script().SendSegments({limit.substr(0, 60), limit.substr(60) + "\r\n"}, 20), ""},
+        {"one byte over", Script().SendSegments({limit, "a\n"}, 20), "Line too long."},
+        {"without end", Script().SendRepeated("a", 1ULL << 34), "Line too long."},
+    };
+    for (const auto& c : cases) {
+        LoopbackServer server(c.script);
+        TIdTCPClient client;
+        client.MaxLineLength = 100;
+        client.SetRecvBufferSize(16);
+        Connect(client, server);
+        std::string message;
+        try {
+            EXPECT_EQ(client.ReadLine(), limit) << c.name;
+        } catch (const EIdLineTooLong& e) {
+            message = e.what();
+            EXPECT_FALSE(client.SocketHandle.Allocated) << c.name;
+            EXPECT_LT(client.InBuffer.Capacity(), 64) << c.name;
+        }
+        EXPECT_EQ(message, c.message) << c.name;
+        EXPECT_LE(client.PeakBuffered, 100 + 16) << c.name;
         client.CloseConnection();
     }
 }

@@ -129,6 +129,46 @@ TEST(WhoisQuery, AThousandQueriesLeaveNoDescriptorOpen)
     EXPECT_EQ(fixtures::OpenDescriptorCount(), before);
 }
 
+// Servers that try to make the query hold memory or time without end: each is stopped by
+// its bound, with the bound's error, the bytes read freed and nothing left open.
+TEST(WhoisQuery, HostileServersAreStoppedByTheBounds)
+{
+    const std::vector<std::string> trickle(60, "x");  // a byte every 100 ms, for 6 s
+    const struct {
+        const char* name;
+        Script script;
+        const char* message;
+    } cases[] = {
+        {"endless reply", Script().ExpectLine().SendRepeated("Domain: endless.test\r\n", 1ULL << 34), "Reply too large."},
+        // Each byte comes within the wait bound; only the bound on the whole query ends it.
+        {"a byte every while", Script().ExpectLine().SendSegments(trickle, 100), "Read timed out."},
+        // Nothing tells the end of a whois reply but the close: a reset is a failure.
+        {"reset after the reply", Script().ExpectLine().Send("Domain: a.test\r\n").Pause(50).Reset(),
+         "Socket Error # 10054\r\nConnection reset by peer."},
+    };
+    for (const auto& c : cases) {
+        LoopbackServer server(c.script);
+        const size_t descriptors = fixtures::OpenDescriptorCount();
+        TIdWhois whois;
+        PointAt(whois, server);
+        whois.MaxReplySize = 1 << 20;
+        whois.ReadTimeout = 250;
+        whois.RequestTimeout = 1500;
+        try {
+            whois.QueryDomain("a.test");
+            ADD_FAILURE() << c.name << ": no exception";
+        } catch (const EIdException& e) {
+            EXPECT_STREQ(e.what(), c.message) << c.name;
+        }
+        EXPECT_LE(whois.PeakBuffered, whois.MaxReplySize + whois.RecvBufferSize()) << c.name;
+        EXPECT_EQ(whois.InBuffer.Size(), 0) << c.name;
+        EXPECT_LT(whois.InBuffer.Capacity(), 64) << c.name;  // given back, not only emptied
+        EXPECT_FALSE(whois.SocketHandle.Allocated) << c.name;
+        ASSERT_TRUE(server.WaitFinished(1, 10000)) << c.name;
+        EXPECT_EQ(fixtures::OpenDescriptorCount(), descriptors) << c.name;
+    }
+}
+
 // The reply as a real whois client prints it: its standard output for the query.
 std::string RunWhoisProgram(const LoopbackServer& server, const std::string& query)
 {

@@ -336,6 +336,92 @@ TEST(HttpClient, BrokenRepliesRaiseAndDropTheConnection)
     }
 }
 
+// The most a stream held at once: what the client made it keep of a body.
+class PeakStream : public TIdMemoryStream {
+public:
+    void SetSize(int64_t size) override
+    {
+        TIdMemoryStream::SetSize(size);
+        Peak = std::max(Peak, Size());
+    }
+    int64_t Write(const void* buffer, int64_t count) override
+    {
+        const int64_t n = TIdMemoryStream::Write(buffer, count);
+        Peak = std::max(Peak, Size());
+        return n;
+    }
+    int64_t Peak = 0;
+};
+
+// Servers that try to make the request hold memory or time without end: each is stopped
+// by its bound, with the bound's error, what was read freed and nothing left open. A
+// reset right after a whole reply does not cost the reply.
+TEST(HttpClient, HostileServersAreStoppedByTheBounds)
+{
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    std::vector<std::string> trickle;
+    for (char c : ok + "Content-Length: 2\r\n\r\nok") trickle.emplace_back(1, c);  // a byte every 100 ms
+    const struct {
+        const char* name;
+        Script script;
+        const char* message;  // empty: the body comes back
+    } cases[] = {
+        {"endless header line", Script().ExpectLine().Send(ok + "X-Long: ").SendRepeated("a", 1ULL << 34), "Line too long."},
+        {"endless header list", Script().ExpectLine().Send(ok).SendRepeated("X-More: yes\r\n", 1ULL << 34),
+         "Too many header lines."},
+        {"endless chunked body",
+         Script().ExpectLine().Send(ok + "Transfer-Encoding: chunked\r\n\r\n").SendRepeated("4\r\nabcd\r\n", 1ULL << 34),
+         "Reply too large."},
+        {"endless body up to the close", Script().ExpectLine().Send(ok + "\r\n").SendRepeated("abcd", 1ULL << 34),
+         "Reply too large."},
+        {"announced body too large", Script().ExpectLine().Send(ok + "Content-Length: 2000000000\r\n\r\nabcd"),
+         "Reply too large."},
+        // Each byte comes within the wait bound; only the bound on the whole request ends it.
+        {"a byte every while", Script().ExpectLine().SendSegments(trickle, 100), "Read timed out."},
+        {"reset after the reply", Script().ExpectLine().Send(ok + "Content-Length: 2\r\n\r\nok").Reset(), ""},
+    };
+    for (const auto& c : cases) {
+        LoopbackServer server(c.script);
+        const size_t descriptors = fixtures::OpenDescriptorCount();
+        TIdHTTP http;
+        Aim(http, server);
+        http.MaxReplySize = 1 << 20;
+        http.ReadTimeout = 250;
+        http.RequestTimeout = 1500;
+        PeakStream body;
+        try {
+            http.GetStream("x", body);
+            EXPECT_EQ(body.Bytes(), "ok") << c.name;
+            EXPECT_STREQ("", c.message) << c.name;
+        } catch (const EIdException& e) {
+            EXPECT_STREQ(e.what(), c.message) << c.name;
+            EXPECT_EQ(body.Size(), 0) << c.name;
+        }
+        EXPECT_LE(body.Peak, http.MaxReplySize) << c.name;
+        EXPECT_LE(http.PeakBuffered, http.MaxLineLength + 2 * http.RecvBufferSize()) << c.name;
+        EXPECT_LT(http.InBuffer.Capacity(), 64) << c.name;
+        EXPECT_LE(http.HeaderLines.Count(), http.MaxHeaderLines) << c.name;
+        EXPECT_FALSE(http.IsConnected()) << c.name;
+        ASSERT_TRUE(server.WaitFinished(1, 10000)) << c.name;
+        EXPECT_EQ(fixtures::OpenDescriptorCount(), descriptors) << c.name;
+    }
+}
+
+TEST(HttpClient, ReplyLineIsThisReplysAlsoWhenItsCodeDoesNotConvert)
+{
+    LoopbackServer server(Script()
+                              .ExpectLine()
+                              .Send("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n")
+                              .ExpectLine()
+                              .Send("HTTP/1.1 OK\r\n\r\n"));
+    TIdHTTP http;
+    Aim(http, server);
+    EXPECT_THROW(http.GetText("a"), EIdProtocolReplyError);
+    EXPECT_EQ(http.ReplyLine, "404 Not Found");
+    EXPECT_THROW(http.GetText("b"), EConvertError);
+    EXPECT_EQ(http.ReplyLine, "OK");
+}
+
 TEST(HttpClient, RefusedConnectionPassesTheSocketError)
 {
     int32_t port = 0;

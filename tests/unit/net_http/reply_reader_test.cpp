@@ -106,6 +106,45 @@ TEST(ReplyBody, ABodyReadOverALongerOneCutsItsTail)
     EXPECT_EQ(stream.Bytes(), "");
 }
 
+// Bounds on a reply read from memory too (where the fuzzer reads it): a body over the
+// bound is cut back out of the stream; header and trailer lines are counted.
+TEST(ReplyBounds, PastTheBoundTheReplyIsRefused)
+{
+    std::string headerList, trailer = "1\r\nz\r\n0\r\n";
+    for (int i = 0; i <= DefaultMaxHeaderLines; ++i) headerList += "A: " + std::to_string(i) + "\r\n";
+    for (int i = 0; i <= DefaultMaxHeaderLines; ++i) trailer += "T: 1\r\n";
+    const struct { const char* name; const char* header; std::string wire; const char* message; } cases[] = {
+        {"at the bound", "Content-Length: 8", "12345678", ""},
+        {"length over the bound", "Content-Length: 9", "123456789", "Reply too large."},
+        {"chunks over the bound", "Transfer-Encoding: chunked", "5\r\n12345\r\n4\r\n6789\r\n0\r\n\r\n", "Reply too large."},
+        {"close over the bound", "", "123456789", "Reply too large."},
+        {"trailer lines", "Transfer-Encoding: chunked", trailer + "\r\n", "Too many header lines."},
+    };
+    for (const auto& c : cases) {
+        TIdHeaderList header;
+        if (*c.header) header.Add(c.header);
+        TIdHeaderInfo reply;
+        reply.ProcessReplyHeaders(header);
+        TIdHTTPMemorySource source(c.wire);
+        TIdMemoryStream stream("pre");
+        stream.SetPosition(3);
+        std::string message;
+        try {
+            ReadReplyBody(source, reply, stream, {}, 8);
+        } catch (const EIdException& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(message, c.message) << c.name;
+        if (message == "Reply too large.") {
+            EXPECT_EQ(stream.Bytes(), "pre") << c.name;
+        }
+    }
+    TIdHTTPMemorySource source(headerList + "\r\n");
+    TIdHeaderList header;
+    EXPECT_THROW(ReadReplyHeader(source, header), EIdTooManyHeaderLines);
+    EXPECT_EQ(header.Count(), 0);
+}
+
 TEST(ReplyHeader, LinesUpToTheEmptyLineContinuationsKept)
 {
     TIdHTTPMemorySource source("A: 1\r\n folded\nB: 2\r\n\r\nbody");
