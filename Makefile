@@ -1,6 +1,8 @@
 # Two entry points: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
 JOBS ?= 2
+# Seconds each fuzzer runs in `make fuzz`.
+FUZZ_SECONDS ?= 3600
 CMAKE_FLAGS ?=
 
 .PHONY: setup configure build run test unit fuzz fuzz-smoke bench clean
@@ -21,7 +23,7 @@ test: build
 	@bash scripts/run-tests.sh $(BUILD)
 
 fuzz: setup
-	@bash scripts/fuzz.sh long
+	@bash scripts/fuzz.sh long $(FUZZ_SECONDS)
 
 fuzz-smoke: setup
 	@bash scripts/fuzz.sh smoke
