@@ -3,6 +3,8 @@
 # tests, benchmarks and fuzzers use.
 BUILD ?= build
 JOBS ?= 2
+# Seconds each fuzzer runs in `make fuzz`.
+FUZZ_SECONDS ?= 3600
 CMAKE_FLAGS ?=
 
 .PHONY: setup setup-run configure build run package test unit fuzz fuzz-smoke bench clean
@@ -36,7 +38,7 @@ test: build
 	@bash scripts/run-tests.sh $(BUILD)
 
 fuzz: setup
-	@bash scripts/fuzz.sh long
+	@bash scripts/fuzz.sh long $(FUZZ_SECONDS)
 
 fuzz-smoke: setup
 	@bash scripts/fuzz.sh smoke

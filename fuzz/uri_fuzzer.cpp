@@ -1,0 +1,32 @@
+// Splits arbitrary bytes as a URL, as a Location header may carry one. The parts never
+// hold what separates them, the path always starts with "/", and together they are no
+// longer than the URL and that "/".
+#include "net/http/id_uri.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void FailIf(bool fault)
+{
+    if (fault) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string url(reinterpret_cast<const char*>(data), size);
+    const TIdURI parts = SplitUrl(url);
+
+    FailIf(parts.Path.empty() || parts.Path[0] != '/');
+    FailIf(parts.Host.find_first_of(":/") != std::string::npos);
+    FailIf(parts.Resource.find('/') != std::string::npos);
+    FailIf((parts.Path + parts.Resource).find('#') != std::string::npos);
+    const std::string all = parts.Protocol + parts.Host + parts.Port + parts.Path + parts.Resource + parts.Fragment;
+    FailIf(all.find('\\') != std::string::npos);
+    FailIf(all.size() > size + 1);
+    return 0;
+}
