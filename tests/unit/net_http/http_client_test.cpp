@@ -399,9 +399,15 @@ TEST(HttpClient, HostileServersAreStoppedByTheBounds)
         }
         EXPECT_LE(body.Peak, http.MaxReplySize) << c.name;
         EXPECT_LE(http.PeakBuffered, http.MaxLineLength + 2 * http.RecvBufferSize()) << c.name;
-        EXPECT_LT(http.InBuffer.Capacity(), 64) << c.name;
         EXPECT_LE(http.HeaderLines.Count(), http.MaxHeaderLines) << c.name;
-        EXPECT_FALSE(http.IsConnected()) << c.name;
+        if (*c.message) {
+            EXPECT_LT(http.InBuffer.Capacity(), 64) << c.name;  // a failure frees what it read
+            EXPECT_FALSE(http.IsConnected()) << c.name;
+        } else if (http.IsConnected()) {
+            // On a busy machine the reset may come after the client's short look past the
+            // reply: the connection is then kept as after any whole reply.
+            http.CloseConnection();
+        }
         ASSERT_TRUE(server.WaitFinished(1, 10000)) << c.name;
         EXPECT_EQ(fixtures::OpenDescriptorCount(), descriptors) << c.name;
     }
