@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
 using fixtures::LoopbackServer;
 using fixtures::Script;
@@ -388,6 +389,13 @@ TEST(HttpClient, HostileServersAreStoppedByTheBounds)
         http.MaxReplySize = 1 << 20;
         http.ReadTimeout = 250;
         http.RequestTimeout = 1500;
+        if (!*c.message) {
+            // Time for the reset to arrive before the client's short look past the reply,
+            // however busy the machine is.
+            http.OnWorkEnd = [](TIdComponent&, TWorkMode mode) {
+                if (mode == WorkRead) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            };
+        }
         PeakStream body;
         try {
             http.GetStream("x", body);
@@ -399,15 +407,9 @@ TEST(HttpClient, HostileServersAreStoppedByTheBounds)
         }
         EXPECT_LE(body.Peak, http.MaxReplySize) << c.name;
         EXPECT_LE(http.PeakBuffered, http.MaxLineLength + 2 * http.RecvBufferSize()) << c.name;
+        EXPECT_LT(http.InBuffer.Capacity(), 64) << c.name;
         EXPECT_LE(http.HeaderLines.Count(), http.MaxHeaderLines) << c.name;
-        if (*c.message) {
-            EXPECT_LT(http.InBuffer.Capacity(), 64) << c.name;  // a failure frees what it read
-            EXPECT_FALSE(http.IsConnected()) << c.name;
-        } else if (http.IsConnected()) {
-            // On a busy machine the reset may come after the client's short look past the
-            // reply: the connection is then kept as after any whole reply.
-            http.CloseConnection();
-        }
+        EXPECT_FALSE(http.IsConnected()) << c.name;
         ASSERT_TRUE(server.WaitFinished(1, 10000)) << c.name;
         EXPECT_EQ(fixtures::OpenDescriptorCount(), descriptors) << c.name;
     }
