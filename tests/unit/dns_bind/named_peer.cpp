@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -120,6 +121,7 @@ bool NamedPeer::Start(std::string& reason) {
     const std::string log = FFolder + "/named.log";
     FPid = ::fork();
     if (FPid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // the server ends with the test, however the test ends
         const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, 1);
         ::dup2(out, 2);

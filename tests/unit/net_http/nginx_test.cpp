@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -142,6 +143,7 @@ private:
     {
         FPid = ::fork();
         if (FPid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // the server ends with the test, however the test ends
             const int out = ::open((FDir + "/output.log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
             ::dup2(out, 1);
             ::dup2(out, 2);
