@@ -1,6 +1,8 @@
 #include "app/lookup_driver.h"
 
+#include "app/rdap_stage.h"
 #include "platform/idna.h"
+#include "rdap/bootstrap.h"
 #include "runtime/text.h"
 
 #include <exception>
@@ -58,9 +60,15 @@ void TLookupDriver::Button1Click()
     if (!TakeName()) return;
     std::string queryTemplate;
     int port = DefaultWhoisPort;
-    const std::string host = FindWhoisServer(FServers, FName, queryTemplate, port,
-                                             [this](const std::string& message) { FWindow.ShowError(message); });
-    if (host.empty()) return;
+    const std::string extension = ExtensionOf(FName);
+    FRdapBase = FRdap != nullptr && !extension.empty() ? FRdap->BaseUrlFor(extension) : "";
+    // An extension only RDAP knows goes on without a whois server.
+    std::string host;
+    if (FRdapBase.empty() || !FServers.Values(extension).empty()) {
+        host = FindWhoisServer(FServers, FName, queryTemplate, port,
+                               [this](const std::string& message) { FWindow.ShowError(message); });
+        if (host.empty()) return;
+    }
     const bool whois = FWindow.WhoisChecked();
     const bool dns = FWindow.DnsChecked();
     if (whois && dns)
@@ -130,7 +138,10 @@ void TLookupDriver::FinishWithWhois(THourGlass& hourglass, const std::string& ho
 {
     std::string reply;
     try {
-        reply = FWindow.QueryWhois(host, queryTemplate, port, name);
+        if (!FRdapBase.empty() && (host.empty() || FWindow.RdapFirstChecked()))
+            reply = FWindow.QueryRdap(FRdapBase, name);
+        else
+            reply = WhoisOrRdap(host, queryTemplate, port, name);
     } catch (const std::exception& failure) {
         hourglass.Restore();
         FWindow.ShowError(failure.what());
@@ -141,6 +152,30 @@ void TLookupDriver::FinishWithWhois(THourGlass& hourglass, const std::string& ho
     hourglass.Restore();
     SetStage(FWindow, 0);
 }
+
+std::string TLookupDriver::WhoisOrRdap(const std::string& host, const std::string& queryTemplate, int port,
+                                       const std::string& name)
+{
+    std::string whoisFailure;
+    try {
+        std::string reply = FWindow.QueryWhois(host, queryTemplate, port, name);
+        if (!reply.empty() || FRdapBase.empty()) return reply;
+        whoisFailure = "connexion ferm\xE9" "e sans r\xE9ponse";
+    } catch (const std::exception& failure) {
+        if (FRdapBase.empty() || !WhoisUnreachable(failure)) throw;
+        whoisFailure = failure.what();
+    }
+    const std::string line = WhoisFallbackLine(host, whoisFailure);
+    try {
+        return line + FWindow.QueryRdap(FRdapBase, name);
+    } catch (...) {
+        // The page keeps what is known: the whois server's failure.
+        FWindow.SetMemoText(line);
+        throw;
+    }
+}
+
+std::string ILookupWindow::QueryRdap(const std::string& base, const std::string& name) { return RdapPageText(base, name); }
 
 void TLookupDriver::SpeedButton3Click()
 {

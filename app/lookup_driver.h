@@ -3,6 +3,8 @@
 
 #include <string>
 
+class TRdapBootstrap;
+
 // The screen cursor as the lookup sees it.
 enum class TCursor { crDefault, crHourGlass };
 
@@ -59,6 +61,11 @@ public:
     // The query typed by hand: the "Serveur Whois" field's server, the name field's name
     // (trimmed, in its ASCII form).
     virtual std::string QueryWhoisByHand(const std::string& name) = 0;
+
+    // RDAP asked before whois where the extension has an RDAP server (a menu check item).
+    virtual bool RdapFirstChecked() const { return false; }
+    // The RDAP answer for the whois page (app/rdap_stage.h); a failure is an exception.
+    virtual std::string QueryRdap(const std::string& base, const std::string& name);
 };
 
 // The hourglass for as long as it lives, then the cursor that was there before, however
@@ -81,7 +88,9 @@ private:
 // check boxes ask for, with the stages shown in the status bar.
 class TLookupDriver {
 public:
-    TLookupDriver(ILookupWindow& window, const TWhoisServers& servers) : FWindow(window), FServers(servers) {}
+    // rdap: where RDAP servers are, or null for none.
+    TLookupDriver(ILookupWindow& window, const TWhoisServers& servers, const TRdapBootstrap* rdap = nullptr)
+        : FWindow(window), FServers(servers), FRdap(rdap) {}
 
     // The "Lancer" button and Enter in the name field.
     void Button1Click();
@@ -102,10 +111,16 @@ private:
     void FinishWithWhois(THourGlass& hourglass, const std::string& host, const std::string& queryTemplate, int port,
                          const std::string& name);
 
+    // Whois, or RDAP where whois cannot be reached and the extension has an RDAP server.
+    std::string WhoisOrRdap(const std::string& host, const std::string& queryTemplate, int port,
+                            const std::string& name);
+
     // The trimmed name field in its ASCII form; false after telling the user it was refused.
     bool TakeName();
 
     ILookupWindow& FWindow;
     const TWhoisServers& FServers;
+    const TRdapBootstrap* FRdap;
     std::string FName;
+    std::string FRdapBase;  // the name's RDAP server, "" when it has none
 };

@@ -52,7 +52,10 @@ const std::vector<TSubcommand>& Subcommands()
          {{"--whois-only", false, [](TArguments& a, const std::string&) { a.WhoisOnly = true; }},
           {"--dns-only", false, [](TArguments& a, const std::string&) { a.DnsOnly = true; }},
           {"-o", true, [](TArguments& a, const std::string& v) { SetNonEmpty(a.OutputFile, "-o", v); }},
+          {"--rdap", false, [](TArguments& a, const std::string&) { a.RdapFirst = true; }},
           dataDir}},
+        {"rdap", TCommand::Rdap, 0,
+         {{"--json", false, [](TArguments& a, const std::string&) { a.Json = true; }}, dataDir}},
         {"whois", TCommand::Whois, 43,
          {{"--server", true,
            [](TArguments& a, const std::string& v) {

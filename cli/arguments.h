@@ -6,7 +6,7 @@
 #include <vector>
 
 // What the command line asks for.
-enum class TCommand { Help, Version, Lookup, Whois, Dns, ResolveIp, Update };
+enum class TCommand { Help, Version, Lookup, Whois, Dns, ResolveIp, Update, Rdap };
 
 struct TArguments {
     TCommand Command = TCommand::Help;
@@ -15,9 +15,12 @@ struct TArguments {
     // lookup: both steps unless one of these says otherwise.
     bool WhoisOnly = false;
     bool DnsOnly = false;
+    // lookup --rdap: RDAP before whois; rdap --json: the server's reply as it is.
+    bool RdapFirst = false;
+    bool Json = false;
     // lookup -o: the results file; empty for standard output.
     std::string OutputFile;
-    // lookup, update: where whois.dat and dns.dat are; empty for the executable's folder.
+    // lookup, update, rdap: where whois.dat and dns.dat are; empty for the executable's folder.
     std::string DataDir;
     // whois: the server (required); dns: the server, or empty for the computer's own.
     std::string Server;

@@ -9,6 +9,7 @@ int RunWhois(const TArguments& args, TConsole& console);
 int RunDns(const TArguments& args, TConsole& console);
 int RunResolveIp(const TArguments& args, TConsole& console);
 int RunUpdate(const TArguments& args, TConsole& console);
+int RunRdap(const TArguments& args, TConsole& console);
 
 // The data directory with its trailing "/": the one given, or the program's own
 // (app/data_folder.h).

@@ -24,12 +24,13 @@ int RunLookup(const TArguments& args, TConsole& console)
     window.LEditName = args.Name;
     window.CheckWhois = !args.DnsOnly;
     window.CheckDNS = !args.WhoisOnly;
+    window.CheckRdapFirst = args.RdapFirst;
 
     // The name the servers will be asked about, when it is not the one typed.
     const std::string typed = Trim(args.Name);
     if (const std::optional<std::string> ascii = AsciiDomainName(typed); ascii && *ascii != typed)
         console.Progress(*ascii);
-    TLookupDriver(window, window.WhoisServers).Button1Click();
+    TLookupDriver(window, window.WhoisServers, &window.RdapServers).Button1Click();
     if (window.Refused()) return ExitFailed;
 
     if (args.OutputFile.empty()) {

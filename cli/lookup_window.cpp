@@ -1,6 +1,7 @@
 #include "cli/lookup_window.h"
 
 #include "app/error_box.h"
+#include "app/rdap_stage.h"
 #include "app/whois_query.h"
 #include "cli/console.h"
 #include "dns/dns_records.h"
@@ -22,6 +23,7 @@ void TLookupWindow::FormCreate()
     try {
         WhoisServers.Clear();
         WhoisServers.LoadFromFile(AppDir + "whois.dat");
+        LoadRdapBootstrap(RdapServers, AppDir, [this](const std::string& message) { FConsole.Error(message); });
         DefaultDnsServer = LoadDefaultDnsServer([this](const std::string& message) { FConsole.Error(message); });
     } catch (...) {
         ReportException(FConsole, std::current_exception());
@@ -60,6 +62,16 @@ std::string TLookupWindow::QueryWhois(const std::string& host, const std::string
 {
     try {
         return RunCatalogueQuery(IdWhois1, host, queryTemplate, port, name);
+    } catch (...) {
+        FWhoisFailed = true;
+        throw;
+    }
+}
+
+std::string TLookupWindow::QueryRdap(const std::string& base, const std::string& name)
+{
+    try {
+        return ILookupWindow::QueryRdap(base, name);
     } catch (...) {
         FWhoisFailed = true;
         throw;

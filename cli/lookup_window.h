@@ -5,6 +5,7 @@
 #include "cli/memory_tree.h"
 #include "net/dns/id_dns_resolver.h"
 #include "net/whois/id_whois.h"
+#include "rdap/bootstrap.h"
 
 #include <string>
 
@@ -25,6 +26,7 @@ public:
 
     std::string AppDir;
     TWhoisServers WhoisServers;
+    TRdapBootstrap RdapServers;
     std::string DefaultDnsServer;
     TIdWhois IdWhois1;
     TIdDNSResolver IdDNSResolver1;
@@ -35,6 +37,7 @@ public:
     std::string LabeledEdit1;
     bool CheckWhois = true;
     bool CheckDNS = true;
+    bool CheckRdapFirst = false;
 
     // The lookup's outcome: the name was refused before anything ran; the whois query failed.
     bool Refused() const { return FRefused; }
@@ -60,6 +63,8 @@ public:
     std::string QueryWhois(const std::string& host, const std::string& queryTemplate, int port,
                            const std::string& name) override;
     std::string QueryWhoisByHand(const std::string& name) override;
+    bool RdapFirstChecked() const override { return CheckRdapFirst; }
+    std::string QueryRdap(const std::string& base, const std::string& name) override;
 
     // IResultsSource
     std::string MemoText() const override { return FMemo; }

@@ -25,6 +25,7 @@ int Run(const TArguments& args, TConsole& console)
     case TCommand::Dns: return RunDns(args, console);
     case TCommand::ResolveIp: return RunResolveIp(args, console);
     case TCommand::Update: return RunUpdate(args, console);
+    case TCommand::Rdap: return RunRdap(args, console);
     }
     return ExitFailed;
 }

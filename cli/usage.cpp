@@ -5,7 +5,8 @@
 std::string UsageText()
 {
     return "Utilisation :\n"
-           "  norvane-cli lookup [--whois-only | --dns-only] [-o FICHIER] [--data-dir DOSSIER] NOM\n"
+           "  norvane-cli lookup [--whois-only | --dns-only] [--rdap] [-o FICHIER] [--data-dir DOSSIER] NOM\n"
+           "  norvane-cli rdap [--json] [--data-dir DOSSIER] NOM\n"
            "  norvane-cli whois --server HÔTE [--port N] NOM\n"
            "  norvane-cli dns [--server ADRESSE] [--port N] [--type TYPE] [--timeout MS] NOM\n"
            "  norvane-cli resolve-ip ADRESSE\n"
@@ -26,6 +27,12 @@ std::string HelpText()
            "            Les étapes s'affichent sur la sortie d'erreur si c'est un terminal.\n"
            "              norvane-cli lookup example.org\n"
            "              norvane-cli lookup --dns-only -o example_org.txt example.org\n"
+           "            Sans réponse du serveur Whois, l'extension étant dans rdap.json,\n"
+           "            la recherche Whois passe par RDAP (HTTPS) ; --rdap l'y fait passer\n"
+           "            d'abord.\n"
+           "rdap        Demande le nom au serveur RDAP de son extension (rdap.json) et\n"
+           "            écrit la réponse comme la page Whois ; --json l'écrit telle quelle.\n"
+           "              norvane-cli rdap example.org\n"
            "whois       Interroge le serveur Whois donné (port 43 par défaut), sans modèle.\n"
            "              norvane-cli whois --server whois.example.net example.org\n"
            "dns         Un échange avec un serveur DNS (celui de l'ordinateur par défaut,\n"

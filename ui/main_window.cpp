@@ -1,10 +1,12 @@
 #include "ui/main_window.h"
 
 #include "app/data_folder.h"
+#include "app/rdap_stage.h"
 #include "app/whois_query.h"
 #include "dns/dns_servers.h"
 #include "net/dns/id_dns_resolver.h"
 #include "net/whois/id_whois.h"
+#include "rdap/bootstrap.h"
 #include "ui/about_box.h"
 #include "ui/ansi.h"
 #include "ui/application.h"
@@ -39,6 +41,7 @@ public:
     std::string NameText() const override { return W.ui->LEditName->text().toStdString(); }
     bool WhoisChecked() const override { return W.ui->CheckWhois->isChecked(); }
     bool DnsChecked() const override { return W.ui->CheckDNS->isChecked(); }
+    bool RdapFirstChecked() const override { return W.ui->RdapDabord1->isChecked(); }
     TCursor ScreenCursor() const override { return W.ScreenCursor(); }
     void SetScreenCursor(TCursor cursor) override { W.SetScreenCursor(cursor); }
     void SetStageText(const std::string& text) override { W.ui->StatusBar->SetStageText(FromAnsi(text)); }
@@ -74,6 +77,7 @@ TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
     : QMainWindow(parent),
       AppDir(dataDir),
       HelpDir(std::move(dataDir)),
+      RdapServers(std::make_unique<TRdapBootstrap>()),
       IdWhois1(std::make_unique<TIdWhois>()),
       ui(std::make_unique<Ui::TFMain>()),
       FDesktop(desktop),
@@ -138,6 +142,7 @@ void TFMain::FormCreate()
     }
     WhoisServers.Clear();
     WhoisServers.LoadFromFile(AppDir + "whois.dat");
+    LoadRdapServers();
     DefaultDnsServer = LoadDefaultDnsServer([this](const std::string& message) { ShowError(message); });
     ui->PageControl->setCurrentWidget(ui->TabWhois);
 }
@@ -167,9 +172,18 @@ void TFMain::SetMemoText(const std::string& text)
     ui->MemoWhois->setPlainText(FromAnsi(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-void TFMain::ReloadWhoisServers() { WhoisServers.LoadFromFile(AppDir + "whois.dat"); }
+void TFMain::ReloadWhoisServers()
+{
+    LoadRdapServers();
+    WhoisServers.LoadFromFile(AppDir + "whois.dat");
+}
 
-void TFMain::Button1Click() { TLookupDriver(*FLookupWindow, WhoisServers).Button1Click(); }
+void TFMain::LoadRdapServers()
+{
+    LoadRdapBootstrap(*RdapServers, AppDir, [this](const std::string& message) { ShowError(message); });
+}
+
+void TFMain::Button1Click() { TLookupDriver(*FLookupWindow, WhoisServers, RdapServers.get()).Button1Click(); }
 
 void TFMain::LEditNameKeyUp(int key, Qt::KeyboardModifiers)
 {

@@ -15,6 +15,7 @@ class QTreeWidgetItem;
 class TDesktop;
 class TIdDNSResolver;
 class TIdWhois;
+class TRdapBootstrap;
 namespace Ui {
 class TFMain;
 }
@@ -40,6 +41,7 @@ public:
     std::string MemoText() const { return FMemoText; }
     void SetMemoText(const std::string& text);
     // Empties the catalogue and reads whois.dat again; raises EFOpenError when it cannot.
+    // rdap.json is read again too (app/rdap_stage.h).
     void ReloadWhoisServers();
 
     TTreeNodes& TreeNodes() { return *FTreeNodes; }
@@ -49,6 +51,7 @@ public:
     std::string AppDir;
     std::string HelpDir;
     TWhoisServers WhoisServers;
+    std::unique_ptr<TRdapBootstrap> RdapServers;
     std::string DefaultDnsServer;
     std::unique_ptr<TIdWhois> IdWhois1;
     std::unique_ptr<TIdDNSResolver> IdDNSResolver1;
@@ -94,6 +97,7 @@ private:
     void CreateDnsResolver();
     void WireDnsPage();
     void FormCreate();
+    void LoadRdapServers();
     void PageControlDrawTab(QPainter& canvas, int tabIndex, const QRect& rect, bool active);
     // The database update dialog runs here; the catalogue is reloaded after it whatever
     // happened in it.

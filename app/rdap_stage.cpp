@@ -1,0 +1,56 @@
+#include "app/rdap_stage.h"
+
+#include "net/socket/id_exceptions.h"
+#include "rdap/bootstrap.h"
+#include "rdap/rdap_error.h"
+#include "rdap/rdap_lookup.h"
+#include "runtime/codepage.h"
+#include "runtime/text.h"
+
+#include <fstream>
+#include <sstream>
+
+void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const TShowError& showError)
+{
+    into.Clear();
+    std::ifstream file(dataDir + "rdap.json", std::ios::binary);
+    if (!file) return;
+    std::ostringstream text;
+    text << file.rdbuf();
+    try {
+        into.Load(text.str());
+    } catch (const ERdapBootstrapError& damaged) {
+        showError("Le fichier " + dataDir + "rdap.json est endommag\xE9 (" + damaged.Message() +
+                  ") : pas de recherche RDAP.");
+    }
+}
+
+std::string ExtensionOf(const std::string& name)
+{
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : LowerCase(std::string_view(name).substr(dot + 1));
+}
+
+bool WhoisUnreachable(const std::exception& failure)
+{
+    if (dynamic_cast<const EIdReadTimeout*>(&failure) != nullptr) return true;
+    const auto* socket = dynamic_cast<const EIdSocketError*>(&failure);
+    if (socket == nullptr) return false;
+    switch (socket->ErrorCode) {
+    case 10050: case 10051: case 10053: case 10054: case 10060: case 10061: case 10064: case 10065:
+    case 11001: case 11002: case 11003: case 11004:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string WhoisFallbackLine(const std::string& host, const std::string& failure)
+{
+    return "Le serveur Whois " + host + " ne r\xE9pond pas (" + failure + ") : r\xE9ponse RDAP ci-dessous.\r\n\r\n";
+}
+
+std::string RdapPageText(const std::string& base, const std::string& asciiName)
+{
+    return Utf8ToCp1252(RdapDomainText(base, asciiName));
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include "app/whois_catalogue.h"
+
+#include <exception>
+#include <string>
+
+class TRdapBootstrap;
+
+// What the lookup needs of RDAP (registration data over HTTPS), beside whois.
+
+// Reads rdap.json of the data folder (ending with "/") into `into`. A missing file leaves
+// it empty and says nothing: no RDAP. A damaged one leaves it empty and tells the user.
+void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const TShowError& showError);
+
+// The extension of a name (after its last "."), in small letters; "" without a ".".
+std::string ExtensionOf(const std::string& name);
+
+// Whether a whois failure means the server cannot be reached at all: its name does not
+// resolve, the connection is refused, reset or cannot be routed, or it times out.
+bool WhoisUnreachable(const std::exception& failure);
+
+// The page's line naming the whois failure that RDAP answers in place of (program text).
+std::string WhoisFallbackLine(const std::string& host, const std::string& failure);
+
+// The RDAP answer for the whois page, in the program's text (Windows-1252, CR LF).
+// Raises ERdapError.
+std::string RdapPageText(const std::string& base, const std::string& asciiName);

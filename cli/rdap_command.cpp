@@ -1,0 +1,40 @@
+// rdap: the registration data of a name from the RDAP server of its extension.
+#include "app/rdap_stage.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/exit_status.h"
+#include "platform/idna.h"
+#include "rdap/bootstrap.h"
+#include "rdap/rdap_error.h"
+#include "rdap/rdap_lookup.h"
+#include "runtime/text.h"
+
+int RunRdap(const TArguments& args, TConsole& console)
+{
+    TRdapBootstrap servers;
+    const std::string dataDir = DataDirectory(args);
+    LoadRdapBootstrap(servers, dataDir, [&console](const std::string& message) { console.Error(message); });
+    const std::optional<std::string> name = AsciiDomainName(Trim(args.Name));
+    if (!name || ExtensionOf(*name).empty()) {
+        console.Error(InvalidAddress);
+        return ExitFailed;
+    }
+    const std::string base = servers.BaseUrlFor(ExtensionOf(*name));
+    if (base.empty()) {
+        console.Error("Pas de serveur RDAP pour l'extension ." + ExtensionOf(*name) + " (" + dataDir + "rdap.json).");
+        return ExitFailed;
+    }
+    try {
+        if (!args.Json) {
+            console.Print(RdapPageText(base, *name));
+            return ExitOk;
+        }
+        const TRdapReply reply = RdapGet(RdapDomainUrl(base, *name));
+        console.RawOut(reply.Body);
+        if (reply.Status != 200) console.Error("HTTP " + std::to_string(reply.Status));
+        return reply.Status == 200 ? ExitOk : ExitWhoisFailed;
+    } catch (const ERdapError& failure) {
+        console.Error(failure.Message());
+        return ExitWhoisFailed;
+    }
+}
