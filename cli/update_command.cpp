@@ -24,7 +24,8 @@ int RunUpdate(const TArguments& args, TConsole& console)
         return ExitFailed;
     }
     updater.RunChecks();
-    for (const std::string* label : {&updater.LabelDNS, &updater.LabelWhois, &updater.Label1})
-        console.Print(*label + "\r\n");
+    // The RDAP line only when the server publishes rdap.json, as the dialog shows it.
+    for (const std::string* label : {&updater.LabelDNS, &updater.LabelWhois, &updater.LabelRdap, &updater.Label1})
+        if (label != &updater.LabelRdap || !label->empty()) console.Print(*label + "\r\n");
     return ExitOk;
 }

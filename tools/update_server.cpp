@@ -4,10 +4,12 @@
 //
 // GET /update-whois.php?date=STAMP&name=dns|whois answers 201 (empty) when STAMP equals
 // the stamp of DIR/dns.dat or DIR/whois.dat (line 1 less its first character, trimmed),
-// and 202 with the whole file otherwise. HTTP/1.1 with keep-alive; every reply carries a
+// and 202 with the whole file otherwise. name=rdap hands out DIR/rdap.json the same way,
+// its stamp being the file's "publication" member; without that file it is unknown (404). HTTP/1.1 with keep-alive; every reply carries a
 // Content-Length. The files are read on every request, so replacing one takes effect at
 // once. Prints "listening on ADDRESS:PORT" once ready (useful with --port 0).
 
+#include "rdap/bootstrap.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
 
@@ -129,6 +131,24 @@ bool QueryValue(const std::string& query, const std::string& key, std::string& v
     return false;
 }
 
+std::string DatStamp(const std::string& file)
+{
+    const std::vector<std::string> lines = SplitLines(file);
+    return lines.empty() || lines[0].empty() ? std::string() : Trim(lines[0].substr(1));
+}
+
+// A bootstrap file that cannot be read has no stamp: every client gets it.
+std::string RdapStamp(const std::string& file)
+{
+    TRdapBootstrap bootstrap;
+    try {
+        bootstrap.Load(file);
+    } catch (const std::exception&) {
+        return {};
+    }
+    return bootstrap.Publication();
+}
+
 Reply Answer(const Options& options, const std::string& method, const std::string& target)
 {
     if (method != "GET") return Error(405, "Method Not Allowed");
@@ -138,16 +158,15 @@ Reply Answer(const Options& options, const std::string& method, const std::strin
     if (path != "/update-whois.php") return Error(404, "Not Found");
     std::string stamp, name;
     if (!QueryValue(query, "date", stamp) || !QueryValue(query, "name", name)) return Error(400, "Bad Request");
-    if (name != "dns" && name != "whois") return Error(404, "Not Found");
+    if (name != "dns" && name != "whois" && name != "rdap") return Error(404, "Not Found");
 
     std::string file;
     try {
-        file = ReadFileBytes(options.DataDir + "/" + name + ".dat");
+        file = ReadFileBytes(options.DataDir + "/" + name + (name == "rdap" ? ".json" : ".dat"));
     } catch (const std::exception&) {
         return Error(404, "Not Found");
     }
-    const std::vector<std::string> lines = SplitLines(file);
-    const std::string current = lines.empty() || lines[0].empty() ? std::string() : Trim(lines[0].substr(1));
+    const std::string current = name == "rdap" ? RdapStamp(file) : DatStamp(file);
     Reply reply;
     if (!current.empty() && stamp == current) {
         reply.Code = 201;

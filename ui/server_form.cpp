@@ -93,7 +93,9 @@ void TFServer::TimerTimer()
 
 void TFServer::RepaintCheck(TDataUpdater::TCheckLabel checkLabel)
 {
-    QLabel* label = checkLabel == &TDataUpdater::LabelDNS ? ui->LabelDNS : ui->LabelWhois;
+    QLabel* label = checkLabel == &TDataUpdater::LabelDNS    ? ui->LabelDNS
+                    : checkLabel == &TDataUpdater::LabelWhois ? ui->LabelWhois
+                                                              : ui->LabelRdap;
     label->setText(FromAnsi(FUpdater.*checkLabel));
     ui->Label1->setText(FromAnsi(FUpdater.Label1));
     label->repaint();
@@ -104,5 +106,6 @@ void TFServer::ShowLabels()
 {
     ui->LabelDNS->setText(FromAnsi(FUpdater.LabelDNS));
     ui->LabelWhois->setText(FromAnsi(FUpdater.LabelWhois));
+    ui->LabelRdap->setText(FromAnsi(FUpdater.LabelRdap));
     ui->Label1->setText(FromAnsi(FUpdater.Label1));
 }

@@ -48,7 +48,7 @@ private:
     void FormCreate();
     // Paints the running check's label and Label1 at once.
     void RepaintCheck(TDataUpdater::TCheckLabel checkLabel);
-    // Puts the final texts into the three labels; they show when the window next paints.
+    // Puts the final texts into the labels; they show when the window next paints.
     void ShowLabels();
 
     std::unique_ptr<Ui::TFServer> ui;

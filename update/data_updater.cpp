@@ -1,5 +1,6 @@
 #include "update/data_updater.h"
 
+#include "rdap/bootstrap.h"
 #include "runtime/files.h"
 #include "update/data_stamp.h"
 
@@ -13,6 +14,24 @@ const char* const kInvalidReply = "Retour du serveur invalide";
 
 // Reads one data file's stamp; false when the file is unusable.
 bool ReadStamp(const std::string& path, std::string& stamp) { return StampOfText(ReadFileBytes(path), stamp); }
+
+// The "publication" of a bootstrap text when it is one and its stamp can travel in a
+// query as it is; "" otherwise.
+std::string BootstrapStamp(const std::string& text, bool& usable)
+{
+    TRdapBootstrap bootstrap;
+    try {
+        bootstrap.Load(text);
+    } catch (const std::exception&) {
+        usable = false;
+        return {};
+    }
+    usable = true;
+    const std::string& stamp = bootstrap.Publication();
+    const bool plain = stamp.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ:.+-") ==
+                       std::string::npos;
+    return plain ? stamp : std::string();
+}
 
 }  // namespace
 
@@ -38,8 +57,16 @@ TDataUpdater::TDataUpdater(std::string dataDir, std::string host, int32_t timeou
 void TDataUpdater::ReadStamps()
 {
     DataCorrupt = false;
-    if (!ReadStamp(DataDir + "whois.dat", WhoisStamp) || !ReadStamp(DataDir + "dns.dat", DnsStamp))
+    if (!ReadStamp(DataDir + "whois.dat", WhoisStamp) || !ReadStamp(DataDir + "dns.dat", DnsStamp)) {
         DataCorrupt = true;
+        return;
+    }
+    bool usable = false;
+    try {
+        RdapStamp = BootstrapStamp(ReadFileBytes(DataDir + "rdap.json"), usable);
+    } catch (const std::exception&) {
+        RdapStamp.clear();
+    }
 }
 
 void TDataUpdater::RunChecks()
@@ -57,6 +84,41 @@ void TDataUpdater::RunChecks()
     }
     IdHTTP.Reply.Reset();
     IdHTTP.Request.Reset();
+    try {
+        CheckRdapData();
+    } catch (...) {
+    }
+    IdHTTP.Reply.Reset();
+    IdHTTP.Request.Reset();
+}
+
+void TDataUpdater::CheckRdapData()
+{
+    // Quiet until the server answers: one that does not publish rdap.json, or that fails
+    // this optional third question, leaves the dialog as the two checks left it.
+    IdHTTP.Host = UpdateHost;
+    const std::string body = IdHTTP.GetText("update-whois.php?date=" + RdapStamp + "&name=rdap");
+    bool usable = false;
+    switch (IdHTTP.StatusCode) {
+    case 404:
+        return;
+    case 201:
+        LabelRdap = "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
+        break;
+    case 202:
+        BootstrapStamp(body, usable);
+        if (!usable) {
+            LabelRdap = kInvalidReply;
+            break;
+        }
+        ReplaceFileAtomically(DataDir + "rdap.json", body);
+        LabelRdap = "Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour.";
+        break;
+    default:
+        LabelRdap = kInvalidReply;
+        break;
+    }
+    Repaint(&TDataUpdater::LabelRdap);
 }
 
 void TDataUpdater::CheckDnsData()

@@ -24,13 +24,15 @@ public:
     std::string UpdateHost;
     std::string DnsStamp;
     std::string WhoisStamp;
+    std::string RdapStamp;  // "" when rdap.json is missing or unusable: any copy is newer
     bool DataCorrupt = false;
 
     std::string LabelDNS;
     std::string LabelWhois;
+    std::string LabelRdap;  // stays empty when the server does not publish rdap.json
     std::string Label1;
 
-    // One of the two check labels, LabelDNS or LabelWhois.
+    // One of the check labels, LabelDNS, LabelWhois or LabelRdap.
     using TCheckLabel = std::string TDataUpdater::*;
     // "Repaint now" the running check's label and Label1: their texts must reach the
     // screen before the next blocking step. The other label waits for the next paint.
@@ -40,12 +42,17 @@ public:
 
     // whois.dat first, then dns.dat; an unusable file sets DataCorrupt and stops. A file
     // that cannot be read raises EFOpenError, leaving the stamps not yet read empty.
+    // Then rdap.json's "publication", which can neither fail nor corrupt.
     void ReadStamps();
 
-    // Both checks, DNS first, each one's errors dropped, the records reset around them.
+    // The checks, DNS first, then whois, then RDAP, each one's errors dropped, the records
+    // reset around them.
     void RunChecks();
     void CheckDnsData();
     void CheckWhoisData();
+    // rdap.json, shown only once answered: a 404 (a server that does not publish it) or a
+    // failure leaves the labels as they were.
+    void CheckRdapData();
     void SaveDnsData(const std::string& body);
     void SaveWhoisData(const std::string& body);
 

@@ -63,15 +63,21 @@ struct Harness {
 
 TEST(Checks, BothCurrentOverOneConnection)
 {
+    // A server that does not publish rdap.json: its 404 shows nothing.
     const std::string dnsRequest = RequestFor("d-old", "dns"), whoisRequest = RequestFor("w-old", "whois");
+    const std::string rdapRequest = RequestFor("", "rdap");
     LoopbackServer server(Script()
                               .ExpectBytes(dnsRequest.size())
                               .Send(Reply("201 Created", ""))
                               .ExpectBytes(whoisRequest.size())
-                              .Send(Reply("201 Created", "")));
+                              .Send(Reply("201 Created", ""))
+                              .ExpectBytes(rdapRequest.size())
+                              .Send(Reply("404 Not Found", "404 Not Found\r\n")));
     Harness h(server);
     h.Updater.RunChecks();
-    EXPECT_EQ(server.Received(0), dnsRequest + whoisRequest);
+    EXPECT_EQ(server.Received(0), dnsRequest + whoisRequest + rdapRequest);
+    EXPECT_EQ(h.Updater.LabelRdap, "");
+    EXPECT_FALSE(h.Dir.Exists("rdap.json"));
     EXPECT_EQ(server.ConnectionCount(), 1u);
     EXPECT_EQ(h.Updater.LabelDNS, kDnsCurrent);
     EXPECT_EQ(h.Updater.LabelWhois, kWhoisCurrent);
@@ -91,13 +97,18 @@ TEST(Checks, Accepted202RewritesTheFileWithCrLf)
 {
     const std::string newDns = "#d-new\n[ac]\nserver1=b.nic.ac\n";
     const std::string newWhois = "#w-new\rac=whois2.nic.ac";
+    const std::string newRdap = R"({"publication": "2027-01-01T00:00:00Z", "services": [[["ac"], ["https://r.ac/"]]]})";
     LoopbackServer server(Script()
                               .ExpectBytes(RequestFor("d-old", "dns").size())
                               .Send(Reply("202 Accepted", newDns))
                               .ExpectBytes(RequestFor("w-old", "whois").size())
-                              .Send(Reply("202 Accepted", newWhois)));
+                              .Send(Reply("202 Accepted", newWhois))
+                              .ExpectBytes(RequestFor("", "rdap").size())
+                              .Send(Reply("202 Accepted", newRdap)));
     Harness h(server);
     h.Updater.RunChecks();
+    EXPECT_EQ(h.Dir.Read("rdap.json"), newRdap);
+    EXPECT_EQ(h.Updater.LabelRdap, "Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour.");
     EXPECT_EQ(h.Dir.Read("dns.dat"), "#d-new\r\n[ac]\r\nserver1=b.nic.ac\r\n");
     EXPECT_EQ(h.Dir.Read("whois.dat"), "#w-new\r\nac=whois2.nic.ac\r\n");
     EXPECT_EQ(h.Updater.LabelDNS, kDnsUpdated);
@@ -109,6 +120,7 @@ TEST(Checks, Accepted202RewritesTheFileWithCrLf)
         {kDnsUpdating, ""},
         {kCheckingWhois, kConnecting},
         {kWhoisUpdating, ""},
+        {"Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour.", ""},
     };
     EXPECT_EQ(h.Repaints, repaints);
     EXPECT_EQ(h.Pauses, (std::vector<int>{200, 500, 200, 500}));
@@ -118,6 +130,7 @@ TEST(Checks, Accepted202RewritesTheFileWithCrLf)
     again.ReadStamps();
     EXPECT_EQ(again.DnsStamp, "d-new");
     EXPECT_EQ(again.WhoisStamp, "w-new");
+    EXPECT_EQ(again.RdapStamp, "2027-01-01T00:00:00Z");
 }
 
 // One reply for the DNS check and one for the whois check; what the labels end with and

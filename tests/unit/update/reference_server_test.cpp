@@ -43,6 +43,8 @@ TEST(ReferenceServer, OldStampGets202TheFileIsReplacedTheNextRunGets201)
     TempDir published, installed;
     published.Write("dns.dat", Published("dns.dat", "20270101"));
     published.Write("whois.dat", Published("whois.dat", "20270102"));
+    const std::string rdap = ReadFileBytes(std::string(NORVANE_SOURCE_DIR) + "/data/rdap.json");
+    published.Write("rdap.json", rdap);
     installed.Write("dns.dat", ReadFileBytes(std::string(NORVANE_SOURCE_DIR) + "/data/dns.dat"));
     installed.Write("whois.dat", ReadFileBytes(std::string(NORVANE_SOURCE_DIR) + "/data/whois.dat"));
     UpdateServerProcess server(published.Path());
@@ -53,6 +55,7 @@ TEST(ReferenceServer, OldStampGets202TheFileIsReplacedTheNextRunGets201)
     EXPECT_EQ(first.LabelWhois, kWhoisUpdated);
     EXPECT_EQ(installed.Read("dns.dat"), published.Read("dns.dat"));
     EXPECT_EQ(installed.Read("whois.dat"), published.Read("whois.dat"));
+    EXPECT_EQ(installed.Read("rdap.json"), rdap);
 
     TDataUpdater second(installed.Path(), "127.0.0.1");
     Prepare(second, server);
@@ -61,21 +64,24 @@ TEST(ReferenceServer, OldStampGets202TheFileIsReplacedTheNextRunGets201)
     second.RunChecks();
     EXPECT_EQ(second.LabelDNS, kDnsCurrent);
     EXPECT_EQ(second.LabelWhois, kWhoisCurrent);
+    EXPECT_EQ(second.LabelRdap, "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.");
 
-    // Each run asked both questions over one kept connection.
+    // Each run asked the three questions over one kept connection.
     const std::string log = server.Output();
     for (const char* line : {"\"GET /update-whois.php?date=20261208&name=dns HTTP/1.1\" 202",
-                             "\"GET /update-whois.php?date=20261208&name=whois HTTP/1.1\" 202",
+                             "\"GET /update-whois.php?date=20261209&name=whois HTTP/1.1\" 202",
+                             "\"GET /update-whois.php?date=&name=rdap HTTP/1.1\" 202",
+                             "\"GET /update-whois.php?date=2025-04-25T22:15:37Z&name=rdap HTTP/1.1\" 201",
                              "\"GET /update-whois.php?date=20270101&name=dns HTTP/1.1\" 201",
                              "\"GET /update-whois.php?date=20270102&name=whois HTTP/1.1\" 201"})
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     std::vector<std::string> peers;
     for (size_t at = 0; (at = log.find("127.0.0.1:", at)) != std::string::npos; at = log.find('\n', at))
         peers.push_back(log.substr(at, log.find(' ', at) - at));
-    ASSERT_EQ(peers.size(), 4u) << log;
-    EXPECT_EQ(peers[0], peers[1]);
-    EXPECT_EQ(peers[2], peers[3]);
-    EXPECT_NE(peers[0], peers[2]);
+    ASSERT_EQ(peers.size(), 6u) << log;
+    EXPECT_EQ(peers[0], peers[2]);
+    EXPECT_EQ(peers[3], peers[5]);
+    EXPECT_NE(peers[0], peers[3]);
 }
 
 // A raw exchange: the bytes sent, everything until the server closes or 2 s pass.
