@@ -47,7 +47,9 @@ bool WhoisUnreachable(const std::exception& failure)
 
 std::string WhoisFallbackLine(const std::string& host, const std::string& failure)
 {
-    return "Le serveur Whois " + host + " ne r\xE9pond pas (" + failure + ") : r\xE9ponse RDAP ci-dessous.\r\n\r\n";
+    // Socket errors end with a line break: one line here.
+    const std::string reason = Trim(ReplaceAll(ReplaceAll(failure, "\r", " "), "\n", " "));
+    return "Le serveur Whois " + host + " ne r\xE9pond pas (" + reason + ") : r\xE9ponse RDAP ci-dessous.\r\n\r\n";
 }
 
 std::string RdapPageText(const std::string& base, const std::string& asciiName)

@@ -70,8 +70,11 @@ std::string TLookupWindow::QueryWhois(const std::string& host, const std::string
 
 std::string TLookupWindow::QueryRdap(const std::string& base, const std::string& name)
 {
+    // RDAP answering for an unreachable whois server is the whois step's success.
     try {
-        return ILookupWindow::QueryRdap(base, name);
+        std::string page = ILookupWindow::QueryRdap(base, name);
+        FWhoisFailed = false;
+        return page;
     } catch (...) {
         FWhoisFailed = true;
         throw;

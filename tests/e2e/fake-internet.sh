@@ -13,6 +13,9 @@
 # update.log) and FAKE_INTERNET_HOSTS (the namespace's hosts file, which a test may
 # rewrite in place for a while, e.g. to send the update host to a server of its own).
 #
+# When nginx and openssl are there, an RDAP registry over HTTPS (rdap/rdap-registry.sh) on
+# 127.0.0.44, and the command sees SSL_CERT_FILE naming the test authority it trusts.
+#
 # Addresses: 127.0.0.53 DNS (port 53), 127.0.0.43 whois (port 43), 127.0.0.80 update (port 80),
 # 127.0.0.81 free for a test's own scripted update server (port 80), 127.0.0.54 the scripted
 # name server of minimal.norvane.test (port 53, when fake_dns_server is built).
@@ -63,13 +66,14 @@ cat > "/etc/netns/$ns/hosts" <<HOSTS
 127.0.0.1 localhost.fake loopback-name
 127.0.0.43 whois.nic.test
 127.0.0.80 $update_host
+127.0.0.44 rdap.nic.test rdap.registrar.test rdap.other.test rdap.rogue.test
 HOSTS
 printf 'hosts: files dns\nnetworks: files\n' > "/etc/netns/$ns/nsswitch.conf"
 # Servers are started with `ip netns exec` itself in the background (it becomes the
 # server), so that $! is the server's own process id.
 inside() { ip netns exec "$ns" "$@"; }
 inside ip link set lo up
-for a in 127.0.0.53 127.0.0.54 127.0.0.43 127.0.0.80 127.0.0.81; do inside ip addr add "$a/8" dev lo 2>/dev/null; done
+for a in 127.0.0.53 127.0.0.54 127.0.0.43 127.0.0.44 127.0.0.80 127.0.0.81; do inside ip addr add "$a/8" dev lo 2>/dev/null; done
 
 # DNS: an authoritative server for the test zones, no recursion.
 mkdir -p "$work/named"
@@ -120,6 +124,15 @@ if [ -x "$bin/norvane-update-server" ]; then
   update_server=1
 fi
 
+# RDAP registry over HTTPS.
+rdap_env=()
+if command -v nginx >/dev/null && command -v openssl >/dev/null && bash "$here/rdap/rdap-registry.sh" "$work/rdap"; then
+  ip netns exec "$ns" nginx -p "$work/rdap" -c "$work/rdap/nginx.conf" -e "$work/rdap/logs/error.log" -g 'daemon off;' \
+    > "$work/rdap/logs/nginx.out" 2>&1 &
+  pids+=($!)
+  rdap_env=(SSL_CERT_FILE="$work/rdap/ca.pem")
+fi
+
 # Data files of the program for the test domain's extension.
 mkdir -p "$work/data"
 cp "$here/data/"* "$work/data/" 2>/dev/null
@@ -143,10 +156,15 @@ await_listening() {
 }
 [ -n "${scripted_dns:-}" ] && await_listening "$work/scripted-dns.log" "scripted DNS server"
 [ -n "${update_server:-}" ] && await_listening "$work/update.log" "update server"
+if [ ${#rdap_env[@]} -gt 0 ]; then
+  for _ in $(seq 50); do [ -s "$work/rdap/nginx.pid" ] && break; sleep 0.1; done
+  [ -s "$work/rdap/nginx.pid" ] || { echo "the RDAP registry did not start:"; cat "$work/rdap/logs/"*; exit 1; }
+fi
 
 # In the background, so that a signal to this script is handled at once (the command,
 # being in the namespace, is stopped by the clean-up with the servers).
-FAKE_INTERNET_DIR="$work" FAKE_INTERNET_HOSTS="/etc/netns/$ns/hosts" NORVANE_FAKE_INTERNET=1 NORVANE_SEALED_NET=1 inside "$@" &
+FAKE_INTERNET_DIR="$work" FAKE_INTERNET_HOSTS="/etc/netns/$ns/hosts" NORVANE_FAKE_INTERNET=1 NORVANE_SEALED_NET=1 \
+  inside env "${rdap_env[@]}" "$@" &
 wait $!
 status=$?
 if [ $status -ne 0 ]; then
@@ -154,5 +172,6 @@ if [ $status -ne 0 ]; then
   [ -f "$work/whois.log" ] && { echo "--- whois log"; tail -20 "$work/whois.log"; }
   [ -f "$work/update.log" ] && { echo "--- update log"; tail -20 "$work/update.log"; }
   [ -f "$work/scripted-dns.log" ] && { echo "--- scripted DNS log"; tail -20 "$work/scripted-dns.log"; }
+  [ -f "$work/rdap/logs/access.log" ] && { echo "--- RDAP registry log"; tail -n 20 "$work/rdap/logs/access.log" "$work/rdap/logs/error.log"; }
 fi
 exit $status

@@ -102,6 +102,7 @@ private:
 struct Opening {
     bool Shown = false;       // visible when its checks ended
     QStringList Labels;       // LabelDNS, LabelWhois, Label1 once the checks are over
+    QString RdapLabel;        // LabelRdap then
     int Result = -1;          // the modal result
     bool TimerActive = false; // its timer still running once the dialog was closed
 };
@@ -176,6 +177,7 @@ private:
             QObject::connect(&form.Timer, &QTimer::timeout, &form, [&opening, &form] {
                 opening.Shown = form.isVisible();
                 opening.Labels = LabelTexts(form);
+                opening.RdapLabel = form.findChild<QLabel*>(QStringLiteral("LabelRdap"))->text();
                 QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("BtnAbort")), Qt::LeftButton);
             });
             QTimer::singleShot(20000, &form, [&form] { form.done(QDialog::Rejected); });  // a hung check
@@ -244,10 +246,13 @@ private slots:
         QVERIFY(first.Shown);
         QCOMPARE(first.Result, int(TFServer::ModalResultAbort));
         QCOMPARE(first.Labels, QStringList({kDnsUpdated, kWhoisUpdated, QString()}));
+        // The server publishes no rdap.json: its 404 shows nothing and writes nothing.
+        QCOMPARE(first.RdapLabel, QString());
         QVERIFY(FDesktop->Boxes.empty());
         QCOMPARE(ReferenceRequests().mid(logged),
                  QStringList({QString::fromStdString("\"GET /update-whois.php?date=" + oldStamp + "&name=dns HTTP/1.1\" 202"),
-                              QString::fromStdString("\"GET /update-whois.php?date=" + oldStamp + "&name=whois HTTP/1.1\" 202")}));
+                              QString::fromStdString("\"GET /update-whois.php?date=" + oldStamp + "&name=whois HTTP/1.1\" 202"),
+                              QStringLiteral("\"GET /update-whois.php?date=&name=rdap HTTP/1.1\" 404")}));
         QCOMPARE(Installed("dns.dat"), Published("dns.dat"));
         QCOMPARE(Installed("whois.dat"), Published("whois.dat"));
         QCOMPARE(DataFolder(), QStringList({QStringLiteral("dns.dat"), QStringLiteral("whois.dat")}));
@@ -259,12 +264,24 @@ private slots:
 
         const Opening second = RunDialog();
         QCOMPARE(second.Labels, QStringList({kDnsCurrent, kWhoisCurrent, QString()}));
-        QCOMPARE(ReferenceRequests().mid(logged + 2),
+        QCOMPARE(ReferenceRequests().mid(logged + 3, 2),
                  QStringList({QString::fromStdString("\"GET /update-whois.php?date=" + newStamp + "&name=dns HTTP/1.1\" 201"),
                               QString::fromStdString("\"GET /update-whois.php?date=" + newStamp + "&name=whois HTTP/1.1\" 201")}));
         QCOMPARE(Installed("dns.dat"), Published("dns.dat"));
         QCOMPARE(Installed("whois.dat"), Published("whois.dat"));
         QVERIFY(FDesktop->Boxes.empty());
+
+        // Once published, rdap.json comes after the two checks, and the window reads it:
+        // ".seul", which only RDAP knows, is looked up.
+        WriteFileBytes(FRoot + "/update/rdap.json", ReadFileBytes(FRoot + "/data/rdap.json"));
+        const Opening third = RunDialog();
+        QVERIFY(QFile::remove(QString::fromStdString(FRoot + "/update/rdap.json")));
+        QCOMPARE(third.Labels, QStringList({kDnsCurrent, kWhoisCurrent, QString()}));
+        QCOMPARE(third.RdapLabel, QStringLiteral("Les données RDAP ont été mise à jour."));
+        QCOMPARE(Installed("rdap.json"), ReadFileBytes(FRoot + "/data/rdap.json"));
+        WhoisLookup(QStringLiteral("seul.seul"));
+        QVERIFY(FDesktop->Boxes.empty());
+        QVERIFY2(FWindow->MemoText().find("Domain Name: seul.seul") != std::string::npos, FWindow->MemoText().c_str());
     }
 
     void RepliesTheReferenceServerNeverGives_data()
@@ -329,7 +346,8 @@ private slots:
         QVERIFY(opening.Shown);
         QCOMPARE(opening.Labels, labels);
         QVERIFY(FDesktop->Boxes.empty());
-        QCOMPARE(server.ConnectionCount(), size_t(2));
+        // The third question, rdap.json, meets a closed connection: nothing shows.
+        QCOMPARE(server.ConnectionCount(), size_t(3));
         QCOMPARE(server.Received(0), dnsRequest);
         QCOMPARE(server.Received(1), whoisRequest);  // the whois check runs whatever the first gave
         QCOMPARE(ReferenceRequests().size(), logged);

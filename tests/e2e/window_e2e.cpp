@@ -8,6 +8,7 @@
 #include "ui/main_window.h"
 #include "ui/page_control.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -248,6 +249,21 @@ private slots:
             QTest::keyClick(field, Qt::Key_Enter);
             QCOMPARE(result->text(), s.shown);
         }
+    }
+
+    // The registry's whois server has no address: RDAP answers, the registry's part then
+    // its registrar's, accented contact names through the file's Windows-1252.
+    void UnreachableWhoisServerGivesWayToRdap()
+    {
+        Lookup(QStringLiteral("exemple.gone"), true, false);
+        QVERIFY(FDesktop->Boxes.empty());
+        ExpectSavedFile(QStringLiteral("exemple_gone.txt"), "exemple.gone.txt");
+        // Asked first from the menu, RDAP answers where whois would have.
+        Find<QAction>("RdapDabord1")->trigger();
+        Lookup(QStringLiteral("norvane.test"), true, false);
+        QVERIFY2(FWindow->MemoText().rfind("R\xE9ponse RDAP de https://rdap.nic.test/domain/norvane.test\r\n", 0) == 0,
+                 FWindow->MemoText().c_str());
+        QVERIFY(FDesktop->Boxes.empty());
     }
 
     void WhoisServerThatDoesNotResolveShowsSocketError11001()

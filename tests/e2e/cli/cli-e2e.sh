@@ -47,7 +47,7 @@ usage_checks() {
   case "$out" in "norvane-cli : les recherches"*) ;; *) fail "--help text: $out" ;; esac
   usage=$(printf '%s' "$out" | sed -n '/^Utilisation :/,/^$/p' | sed '$d')
   [ -n "$usage" ] || fail "--help shows no usage"
-  for sub in lookup whois dns resolve-ip update; do
+  for sub in lookup whois dns resolve-ip update rdap; do
     printf '%s\n' "$out" | grep -Eq "^ {14}norvane-cli $sub( |\$)" || fail "--help has no example for $sub"
   done
 
@@ -153,6 +153,53 @@ Intérogation du serveur Whois" "$(tr -d '\r' < "$scratch/tty")"
   run lookup --data-dir "$data" "a☃.test"
   check "unconvertible name" "1||Adresse invalide!
 " "$status|$out|$err"
+}
+
+# RDAP over HTTPS (the fake Internet's registry): lookup --whois-only NAME gives STATUS,
+# its output holds NEEDLE, its standard error is ERROR.
+rdap_checks() {
+  local data="$FAKE_INTERNET_DIR/data" args expected needle error
+  [ -n "${SSL_CERT_FILE:-}" ] || { fail "no RDAP registry in the fake Internet (nginx, openssl)"; return; }
+  local gone="Le serveur Whois whois-gone.norvane.test ne répond pas (Socket Error # 11001) : réponse RDAP ci-dessous."
+  local base=https://rdap.nic.test/domain untrusted="SSL certificate problem: unable to get local issuer certificate."
+  while IFS='|' read -r args expected needle error; do
+    # shellcheck disable=SC2086
+    run lookup --whois-only --data-dir "$data" $args
+    check "rdap: $args" "$expected|$error${error:+
+}" "$status|$err"
+    needle=${needle/\$gone/$gone}
+    [[ "$out" == *"$needle"* ]] || { fail "rdap: $args gives no \"$needle\""; printf '%s' "$out" | head -3; }
+  done <<CASES
+absent.gone|0|Nom introuvable auprès de ce registre (404).|
+ailleurs.gone|0|Domain Name: ailleurs.gone|
+mince.gone|0|Le serveur RDAP du bureau d'enregistrement n'a pas répondu : RDAP request to https://rdap.rogue.test/domain/mince.gone failed: $untrusted|
+seul.seul|0|Réponse RDAP de $base/seul.seul|
+--rdap norvane.test|0|Domain Name: NORVANE.TEST|
+limite.gone|2|\$gone|RDAP server $base/limite.gone answered 429 Too Many Requests, asking to wait 120 s.
+clair.gone|2|\$gone|RDAP request to $base/clair.gone failed: redirected away from https (Protocol "http" not supported or disabled in libcurl).
+casse.gone|2|\$gone|RDAP reply from $base/casse.gone is not a JSON object.
+boucle.gone|2||RDAP request to $base/boucle.gone failed: Maximum (5) redirects followed.
+panne.gone|2||RDAP server $base/panne.gone answered HTTP 503.
+x.rogue|2||RDAP request to https://rdap.rogue.test/domain/x.rogue failed: $untrusted
+CASES
+
+  # A thin registry's answer and its registrar's, as the window saves them (accents
+  # through Windows-1252; control characters shown escaped).
+  run lookup --whois-only --data-dir "$data" -o "$scratch/exemple.txt" exemple.gone
+  check "rdap: exemple.gone -o" "0|" "$status|$out$err"
+  cmp "$here/../expected/exemple.gone.txt" "$scratch/exemple.txt" || fail "rdap: exemple.gone differs from the window's saved file"
+  # The whois server that answers keeps its answer.
+  run lookup --whois-only --data-dir "$data" norvane.test
+  case "$out" in "% Serveur whois de test"*) ;; *) fail "rdap: a working whois server was not asked first" ;; esac
+
+  run rdap --data-dir "$data" seul.seul
+  check "rdap command" "0|Réponse RDAP de $base/seul.seul" "$status|$(printf '%s' "$out" | head -1)"
+  run rdap --json --data-dir "$data" seul.seul
+  check "rdap --json" "0|$(cat "$FAKE_INTERNET_DIR/rdap/www/rdap.nic.test/domain/seul.seul")
+" "$status|$out"
+  run rdap --data-dir "$data" x.xyz
+  check "rdap without a server" "1|Pas de serveur RDAP pour l'extension .xyz ($data/rdap.json).
+" "$status|$err"
 }
 
 # dig's records of one section from one server (UDP, no EDNS), in the companion's layout
@@ -268,6 +315,17 @@ Les données Whois n'ont pas besoin d'être mise à jour.
 " "$status|$out|$err"
   cmp "$published/dns.dat" "$installed/dns.dat" || fail "dns.dat not created"
 
+  # A server publishing rdap.json: fetched after the two checks, named on a line of its own.
+  cp "$FAKE_INTERNET_DIR/data/rdap.json" "$published/"
+  run update --data-dir "$installed"
+  check "update with rdap.json published" "0|Les données DNS n'ont pas besoin d'être mise à jour.
+Les données Whois n'ont pas besoin d'être mise à jour.
+Les données RDAP ont été mise à jour.
+
+|" "$status|$out|$err"
+  cmp "$published/rdap.json" "$installed/rdap.json" || fail "rdap.json not fetched"
+  rm "$published/rdap.json"
+
   : > "$installed/whois.dat"
   run update --data-dir "$installed"
   check "update with an empty whois.dat" "1||Les bases de données sont corrompues
@@ -282,6 +340,7 @@ case "$mode" in
     dns_checks
     resolve_ip_checks
     update_checks
+    rdap_checks
     ;;
   *) echo "unknown mode $mode"; exit 2 ;;
 esac
