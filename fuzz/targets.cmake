@@ -8,4 +8,6 @@ set(NORVANE_FUZZ_TARGETS
   dns_servers
   uri
   internet_date
+  rdap_render
+  rdap_bootstrap
 )
