@@ -2,6 +2,7 @@
 // system's whois client program fetching the same reply. Prints one line per size, with
 // the peak memory the filtered query took over what the process held before it (its
 // high-water mark reset first), as a multiple of the reply's size.
+#include "bench/peak_memory.h"
 #include "net/whois/id_whois.h"
 #include "tests/fixtures/loopback_server.h"
 
@@ -35,28 +36,10 @@ long long RunWhoisProgram(uint16_t port)
     return ::pclose(pipe) == 0 ? total : -1;
 }
 
-// A field of /proc/self/status in bytes ("VmRSS", "VmHWM"), or -1.
-long long StatusBytes(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string name;
-    long long kilobytes = 0;
-    while (status >> name) {
-        if (name == field + ":" && status >> kilobytes) return kilobytes * 1024;
-        status.ignore(1 << 12, '\n');
-    }
-    return -1;
-}
-
-// Starts a new high-water mark of the process's resident memory.
-bool ResetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    return static_cast<bool>(clear.flush());
-}
-
 }  // namespace
+
+using bench::ResetPeakMemory;
+using bench::StatusBytes;
 
 int main(int argc, char** argv)
 {
