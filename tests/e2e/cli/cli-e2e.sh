@@ -178,6 +178,7 @@ seul.seul|0|Réponse RDAP de $base/seul.seul|
 limite.gone|2|\$gone|RDAP server $base/limite.gone answered 429 Too Many Requests, asking to wait 120 s.
 clair.gone|2|\$gone|RDAP request to $base/clair.gone failed: redirected away from https (Protocol "http" not supported or disabled in libcurl).
 casse.gone|2|\$gone|RDAP reply from $base/casse.gone is not a JSON object.
+gros.gone|2||RDAP reply from $base/gros.gone is larger than 8 MB.
 boucle.gone|2||RDAP request to $base/boucle.gone failed: Maximum (5) redirects followed.
 panne.gone|2||RDAP server $base/panne.gone answered HTTP 503.
 x.rogue|2||RDAP request to https://rdap.rogue.test/domain/x.rogue failed: $untrusted

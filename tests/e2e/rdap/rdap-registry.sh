@@ -14,6 +14,8 @@ work=${1:?work dir}
 mkdir -p "$work/tmp" "$work/logs"
 cp -r "$here/www" "$work/"
 cd "$work"
+# A reply past the client's size bound (8 MB): a JSON string of 9 MB.
+{ printf '{"ldhName": "'; head -c 9000000 /dev/zero | tr '\0' a; printf '"}'; } > www/rdap.nic.test/domain/gros.gone
 
 # Authority, then a certificate it signs: cert NAME AUTHORITY SAN...
 authority() {

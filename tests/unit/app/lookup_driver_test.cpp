@@ -1,4 +1,6 @@
 #include "app/lookup_driver.h"
+#include "net/socket/id_exceptions.h"
+#include "rdap/bootstrap.h"
 #include "runtime/exception.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +25,8 @@ public:
     std::function<void()> DnsStep = [] {};
     std::function<std::string()> WhoisStep = [] { return std::string("REPLY"); };
     std::function<std::string()> ByHandStep = [] { return std::string("BY HAND"); };
+    std::function<std::string()> RdapStep = [] { return std::string("RDAP"); };
+    bool RdapFirst = false;
     Log Calls;
 
     std::string NameText() const override { return Name; }
@@ -63,6 +67,12 @@ public:
     {
         Calls.push_back("whois by hand " + name);
         return ByHandStep();
+    }
+    bool RdapFirstChecked() const override { return RdapFirst; }
+    std::string QueryRdap(const std::string& base, const std::string& name) override
+    {
+        Calls.push_back("rdap " + base + " " + name);
+        return RdapStep();
     }
 };
 
@@ -301,3 +311,61 @@ TEST(Stages, TextRepaintThenPositionAndNothingOutsideTheTable)
 }
 
 }  // namespace
+
+// Where RDAP takes the whois stage: what the whois server does, whether the extension has
+// an RDAP server, whether RDAP comes first; the calls from the whois query on.
+TEST(LookupDriverRdap, AskedWhereWhoisCannotAnswerOrFirstWhenChecked)
+{
+    TWhoisServers servers;
+    servers.SetText("#1\r\nfr=whois.fr.example\r\nde=whois.de.example\r\n");
+    TRdapBootstrap rdap;
+    rdap.Load(R"({"services": [[["fr", "neuf"], ["https://rdap.fr.example/"]]]})");
+    const std::string fallback = "Le serveur Whois whois.fr.example ne r\xE9pond pas (";
+    const std::function<std::string()> noAddress = []() -> std::string { throw EIdSocketError(11001, "Socket Error # 11001\r\n"); };
+    const std::function<std::string()> timedOut = []() -> std::string { throw EIdReadTimeout(); };
+    const std::function<std::string()> tooLarge = []() -> std::string { throw EIdReplyTooLarge(); };
+    const std::function<std::string()> silent = [] { return std::string(); };
+    const std::function<std::string()> rdapFails = []() -> std::string { throw Exception("RDAP failed."); };
+    const struct {
+        const char* name;
+        std::function<std::string()> whois;
+        bool first;
+        std::function<std::string()> rdapStep;
+        Log calls;
+    } cases[] = {
+        {"a.fr", nullptr, false, nullptr, {"whois whois.fr.example [] 43 a.fr", "memo REPLY"}},
+        {"a.fr", noAddress, false, nullptr,
+         {"whois whois.fr.example [] 43 a.fr", "rdap https://rdap.fr.example/ a.fr",
+          "memo " + fallback + "Socket Error # 11001) : r\xE9ponse RDAP ci-dessous.\r\n\r\nRDAP"}},
+        {"a.fr", timedOut, false, nullptr,
+         {"whois whois.fr.example [] 43 a.fr", "rdap https://rdap.fr.example/ a.fr",
+          "memo " + fallback + "Read timed out.) : r\xE9ponse RDAP ci-dessous.\r\n\r\nRDAP"}},
+        {"a.fr", silent, false, nullptr,
+         {"whois whois.fr.example [] 43 a.fr", "rdap https://rdap.fr.example/ a.fr",
+          "memo " + fallback + "connexion ferm\xE9" "e sans r\xE9ponse) : r\xE9ponse RDAP ci-dessous.\r\n\r\nRDAP"}},
+        {"a.fr", tooLarge, false, nullptr, {"whois whois.fr.example [] 43 a.fr", "cursor default", "error Reply too large."}},
+        {"a.fr", noAddress, false, rdapFails,
+         {"whois whois.fr.example [] 43 a.fr", "rdap https://rdap.fr.example/ a.fr",
+          "memo " + fallback + "Socket Error # 11001) : r\xE9ponse RDAP ci-dessous.\r\n\r\n", "cursor default",
+          "error RDAP failed."}},
+        {"a.de", noAddress, false, nullptr, {"whois whois.de.example [] 43 a.de", "cursor default", "error Socket Error # 11001\r\n"}},
+        {"a.de", silent, true, nullptr, {"whois whois.de.example [] 43 a.de", "memo "}},
+        {"a.fr", nullptr, true, nullptr, {"rdap https://rdap.fr.example/ a.fr", "memo RDAP"}},
+        {"a.NEUF", nullptr, false, nullptr, {"rdap https://rdap.fr.example/ a.NEUF", "memo RDAP"}},
+    };
+    for (const auto& c : cases) {
+        RecordingWindow window;
+        window.Dns = false;
+        window.Name = c.name;
+        if (c.whois) window.WhoisStep = c.whois;
+        if (c.rdapStep) window.RdapStep = c.rdapStep;
+        window.RdapFirst = c.first;
+        TLookupDriver(window, servers, &rdap).Button1Click();
+        Log calls;
+        for (const std::string& call : window.Calls)
+            if (call.rfind("whois", 0) == 0 || call.rfind("rdap", 0) == 0 || !calls.empty())
+                if (call.rfind("stage", 0) != 0 && call != "repaint" && call.rfind("progress", 0) != 0) calls.push_back(call);
+        if (!calls.empty() && calls.back() == "cursor default" && c.calls.back().rfind("error", 0) != 0) calls.pop_back();
+        EXPECT_EQ(calls, c.calls) << c.name << " first=" << c.first;
+    }
+}
