@@ -11,7 +11,7 @@
 
 namespace {
 
-const char* const SharedFiles[] = {"whois.dat", "dns.dat"};
+const char* const SharedFiles[] = {"whois.dat", "dns.dat", "rdap.json"};
 
 bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 

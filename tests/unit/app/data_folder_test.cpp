@@ -30,7 +30,7 @@ protected:
     {
         Make(prefix + "bin/");
         Make(prefix + "share/norvane/");
-        for (const char* name : {"whois.dat", "dns.dat", "nvHelp.html"})
+        for (const char* name : {"whois.dat", "dns.dat", "rdap.json", "nvHelp.html"})
             WriteFileBytes(Root + prefix + "share/norvane/" + name, std::string("shipped ") + name);
         return Root + prefix + "bin/";
     }
@@ -61,7 +61,7 @@ TEST_F(DataFolders, TheShippedFolderIsFoundBesideTheProgramWhereverThePackageLie
         const TDataFolders folders = FindDataFolders(bin, userHome);
         EXPECT_EQ(folders.Help, Root + prefix + "share/norvane/") << prefix;
         EXPECT_EQ(folders.Data, userHome + "/norvane/") << prefix;
-        for (const char* name : {"whois.dat", "dns.dat"})
+        for (const char* name : {"whois.dat", "dns.dat", "rdap.json"})
             EXPECT_EQ(ReadFileBytes(folders.Data + name), std::string("shipped ") + name) << prefix << name;
         EXPECT_FALSE(Exists(folders.Data + "nvHelp.html")) << "the help stays in the shipped folder";
         struct stat info {};
