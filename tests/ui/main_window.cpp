@@ -206,7 +206,7 @@ private slots:
             QStringList items;
         } menus[] = {
             {"Fichier1", "Fichier", {"Enregistrer sous", "Quitter"}},
-            {"ServeursWhois1", "Bases de données", {"Mise à jour..."}},
+            {"ServeursWhois1", "Bases de données", {"Mise à jour...", "Interroger RDAP d'abord"}},
             {"N1", "?", {"Rubriques d'aide", "A propos de"}},
         };
         const QList<QAction*> top = Find<QMenuBar>("MainMenu")->actions();

@@ -172,7 +172,10 @@ private slots:
                                   .Send("HTTP/1.1 202 Accepted\r\nContent-Length: " + std::to_string(newDns.size()) +
                                         "\r\n\r\n" + newDns)
                                   .ExpectBytes(whois.size())
-                                  .Send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"));
+                                  .Send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")
+                                  // No rdap.json on this server: nothing more is painted.
+                                  .ExpectBytes(RequestFor("", "rdap").size())
+                                  .Send("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"));
         TFServer dialog(*FDesktop, DataDir(), nullptr, "127.0.0.1");
         TDataUpdater& updater = dialog.Updater();
         updater.IdHTTP.DefaultPort = server.Port();
@@ -213,7 +216,7 @@ private slots:
         QCOMPARE(labelDns->text(), QStringLiteral("Les données DNS ont été mise à jour."));
         QCOMPARE(label1->text(), QStringLiteral("Connection au serveur"));
         QCOMPARE(pauses, std::vector<int>({200, 500, 200}));
-        QCOMPARE(server.Received(0), dns + whois);
+        QCOMPARE(server.Received(0), dns + whois + RequestFor("", "rdap"));
         QCOMPARE(ReadFileBytes(DataDir() + "dns.dat"), newDns);
         QVERIFY(!dialog.Timer.isActive());
     }
