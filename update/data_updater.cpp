@@ -30,9 +30,9 @@ struct TDataUpdater::TCheck {
 TDataUpdater::TDataUpdater(std::string dataDir, std::string host, int32_t timeout)
     : DataDir(std::move(dataDir)), UpdateHost(std::move(host))
 {
-    IdHTTP.ReadTimeout = timeout;
-    IdHTTP.ConnectTimeout = timeout;
-    IdHTTP.RequestTimeout = UpdateRequestTimeout;
+    IdHTTP.Limits = UpdateCheckLimits();
+    IdHTTP.Limits.ReadTimeout = timeout;
+    IdHTTP.Limits.ConnectTimeout = timeout;
 }
 
 void TDataUpdater::ReadStamps()

@@ -73,7 +73,7 @@ bool TIdHTTP::NotifyRedirect(std::string& dest)
 
 void TIdHTTP::PerformRequest(TIdHTTPMethod /*method*/, const std::string& url, TIdStream& stream)
 {
-    TIdExchangeClock clock(*this);
+    TIdExchangeClock clock(Limits);
     try {
         PerformOne(url, stream);
     } catch (const EIdProtocolReplyError&) {
@@ -129,7 +129,7 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
     const auto chunked = [this] { ReportStatus(StatusText, "Chunk Started"); };
 
     // The body is read in every case, so the connection stays in step.
-    ReadReplyBody(source, Reply, stream, chunked, MaxReplySize);
+    ReadReplyBody(source, Reply, stream, chunked, Limits.MaxReplySize);
     if (!redirect) {
         if (statusClass != 2) RaiseReplyError(status.Reply10);
     } else {

@@ -101,7 +101,7 @@ TEST(WhoisQuery, FailuresLeaveTheComponentClosedAndReusable)
     {
         LoopbackServer server(Script().ExpectLine().Send("slow").Stall());
         PointAt(whois, server);
-        whois.ReadTimeout = 300;
+        whois.Limits.ReadTimeout = 300;
         try {
             whois.QueryDomain("a.test");
             ADD_FAILURE() << "no exception";
@@ -151,16 +151,16 @@ TEST(WhoisQuery, HostileServersAreStoppedByTheBounds)
         const size_t descriptors = fixtures::OpenDescriptorCount();
         TIdWhois whois;
         PointAt(whois, server);
-        whois.MaxReplySize = 1 << 20;
-        whois.ReadTimeout = 250;
-        whois.RequestTimeout = 1500;
+        whois.Limits.MaxReplySize = 1 << 20;
+        whois.Limits.ReadTimeout = 250;
+        whois.Limits.RequestTimeout = 1500;
         try {
             whois.QueryDomain("a.test");
             ADD_FAILURE() << c.name << ": no exception";
         } catch (const EIdException& e) {
             EXPECT_STREQ(e.what(), c.message) << c.name;
         }
-        EXPECT_LE(whois.PeakBuffered, whois.MaxReplySize + whois.RecvBufferSize()) << c.name;
+        EXPECT_LE(whois.Limits.PeakHeld(), whois.Limits.MaxReplySize + whois.RecvBufferSize()) << c.name;
         EXPECT_EQ(whois.InBuffer.Size(), 0) << c.name;
         EXPECT_LT(whois.InBuffer.Capacity(), 64) << c.name;  // given back, not only emptied
         EXPECT_FALSE(whois.SocketHandle.Allocated) << c.name;

@@ -28,7 +28,7 @@ void Aim(TIdHTTP& http, const LoopbackServer& server)
 {
     http.Host = kHost;
     http.DefaultPort = server.Port();
-    http.ReadTimeout = 5000;
+    http.Limits.ReadTimeout = 5000;
 }
 
 template <typename Fn>
@@ -324,7 +324,7 @@ TEST(HttpClient, BrokenRepliesRaiseAndDropTheConnection)
         LoopbackServer server(c.script);
         TIdHTTP http;
         Aim(http, server);
-        http.ReadTimeout = 300;
+        http.Limits.ReadTimeout = 300;
         try {
             http.GetText("x");
             ADD_FAILURE() << c.name;
@@ -386,9 +386,9 @@ TEST(HttpClient, HostileServersAreStoppedByTheBounds)
         const size_t descriptors = fixtures::OpenDescriptorCount();
         TIdHTTP http;
         Aim(http, server);
-        http.MaxReplySize = 1 << 20;
-        http.ReadTimeout = 250;
-        http.RequestTimeout = 1500;
+        http.Limits.MaxReplySize = 1 << 20;
+        http.Limits.ReadTimeout = 250;
+        http.Limits.RequestTimeout = 1500;
         if (!*c.message) {
             // Time for the reset to arrive before the client's short look past the reply,
             // however busy the machine is.
@@ -405,8 +405,8 @@ TEST(HttpClient, HostileServersAreStoppedByTheBounds)
             EXPECT_STREQ(e.what(), c.message) << c.name;
             EXPECT_EQ(body.Size(), 0) << c.name;
         }
-        EXPECT_LE(body.Peak, http.MaxReplySize) << c.name;
-        EXPECT_LE(http.PeakBuffered, http.MaxLineLength + 2 * http.RecvBufferSize()) << c.name;
+        EXPECT_LE(body.Peak, http.Limits.MaxReplySize) << c.name;
+        EXPECT_LE(http.Limits.PeakHeld(), http.Limits.MaxLineLength + 2 * http.RecvBufferSize()) << c.name;
         EXPECT_LT(http.InBuffer.Capacity(), 64) << c.name;
         EXPECT_LE(http.HeaderLines.Count(), http.MaxHeaderLines) << c.name;
         EXPECT_FALSE(http.IsConnected()) << c.name;
