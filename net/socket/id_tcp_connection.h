@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-// A buffered byte stream over one TCP socket. Every read consumes from InBuffer, which
-// FillInBuffer (the only receive path) fills; every write goes through SendBytes. When a
-// receive or send moves 0 bytes the peer has closed: the socket is dropped at once and
-// what is still buffered stays readable ("closed by peer").
+// A buffered byte stream over one TCP socket. Every read consumes from InBuffer or fills
+// a stream, both through one receive step (ReceiveInto); every write goes through
+// SendBytes. When a receive or send moves 0 bytes the peer has closed: the socket is
+// dropped at once and what is still buffered stays readable ("closed by peer").
 class TIdTCPConnection : public TIdComponent {
 public:
     TIdTCPConnection();
