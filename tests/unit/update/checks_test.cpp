@@ -134,6 +134,10 @@ struct OutcomeCase {
 
 TEST(Checks, OutcomesOfEveryKindOfReply)
 {
+    // A 202 whose framing is faulty around the start of a data file.
+    const auto cut = [](const std::string& framing, const std::string& after = "") {
+        return "HTTP/1.1 202 Accepted\r\n" + framing + "#w-stub\r\n" + after;
+    };
     const OutcomeCase cases[] = {
         {"200 then 201", Reply("200 OK", "x"), Reply("201 Created", ""), kInvalid, kWhoisCurrent, "", false},
         {"201 then 200", Reply("201 Created", ""), Reply("200 OK", ""), kDnsCurrent, kInvalid, kConnecting, false},
@@ -146,6 +150,15 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
         {"malformed status", "HTTP/1.1 abc\r\n\r\n", Reply("201 Created", ""), kCheckingDns, kWhoisCurrent, "", false},
         {"202 with #", Reply("202 Accepted", "#n\r\n"), Reply("404 Not Found", ""), kDnsUpdated, kCheckingWhois,
          kConnecting, true},
+        // Framing that would pass a cut body for a whole one: the check fails, nothing is written.
+        {"oversized chunk", Reply("201 Created", ""), cut("Transfer-Encoding: chunked\r\n\r\n9\r\n", "\r\n80000000\r\n\r\n"),
+         kDnsCurrent, kCheckingWhois, kConnecting, false},
+        {"oversized length", Reply("201 Created", ""), cut("Content-Length: 99999999999\r\n\r\n"), kDnsCurrent,
+         kCheckingWhois, kConnecting, false},
+        {"length no number", Reply("201 Created", ""), cut("Content-Length: 1e3\r\n\r\n"), kDnsCurrent,
+         kCheckingWhois, kConnecting, false},
+        {"short body", Reply("201 Created", ""), cut("Content-Length: 99\r\n\r\n"), kDnsCurrent, kCheckingWhois,
+         kConnecting, false},
     };
     for (const auto& c : cases) {
         // Each check on a connection of its own, which the server announces it closes.
