@@ -87,9 +87,12 @@ TEST_F(CliWhoisSide, RefusedNamesStopBeforeAnyQuery)
 {
     LoopbackServer server(Script().ExpectLine().Send("never"));
     WriteCatalogue(server.Port());
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"", "Adresse invalide!\n"},
         {"nodot", "Adresse invalide!\n"},
+        {"x.fr\r\nQUIT", "Adresse invalide!\n"},
+        {"x\t.fr", "Adresse invalide!\n"},
+        {std::string("x\0.fr", 5), "Adresse invalide!\n"},
         {"x.XYZ", "L'extention .xyz n'est pas supportée!\n"},
         {"x.", "L'extention . n'est pas supportée!\n"},
     };
@@ -126,18 +129,31 @@ TEST_F(CliWhoisSide, MissingCatalogueIsReportedAndEveryNameIsThenUnsupported)
 
 TEST_F(CliWhoisSide, ByHandQueryTakesServerPortAndNameAsGiven)
 {
-    LoopbackServer server(Script().ExpectLine().Send("by\nhand"));
     TArguments args;
     args.Command = TCommand::Whois;
-    args.Name = " x.nowhere ";
     args.Server = " 127.0.0.1 ";
-    args.Port = server.Port();
     TConsole console(Out, Err, false);
-    EXPECT_EQ(ExitOk, RunWhois(args, console));
-    ASSERT_TRUE(server.WaitFinished(1));
-    // No catalogue, no template, no validation: the trimmed name alone.
-    EXPECT_EQ("x.nowhere\r\n", server.Received(0));
-    EXPECT_EQ("by\nhand", Out.str());
+    // No catalogue, no template: the trimmed name alone, free text in Windows-1252.
+    const std::pair<const char*, const char*> queries[] = {
+        {" x.nowhere ", "x.nowhere\r\n"}, {"Soci\u00E9t\u00E9 G\u00E9n\u00E9rale", "Soci\xE9t\xE9 G\xE9n\xE9rale\r\n"}};
+    for (const auto& [name, query] : queries) {
+        LoopbackServer server(Script().ExpectLine().Send("by\nhand"));
+        args.Name = name;
+        args.Port = server.Port();
+        Out.str("");
+        EXPECT_EQ(ExitOk, RunWhois(args, console));
+        ASSERT_TRUE(server.WaitFinished(1));
+        EXPECT_EQ(query, server.Received(0));
+        EXPECT_EQ("by\nhand", Out.str());
+    }
+    LoopbackServer server(Script().ExpectLine().Send("never"));
+    args.Port = server.Port();
+    args.Name = "x.fr\nQUIT";
+    EXPECT_EQ(ExitFailed, RunWhois(args, console));
+    EXPECT_EQ(0u, server.ConnectionCount());
+    EXPECT_EQ("Adresse invalide!\n", Err.str());
+    args.Name = "x.nowhere";
+    Err.str("");
 
     server.Stop();
     Out.str("");
