@@ -44,8 +44,9 @@ std::string HelpText()
            "de share/norvane. --data-dir DOSSIER les fait lire dans DOSSIER.\n"
            "\n"
            "Code de retour : 0 réussite ; 1 nom refusé ou échec ; 2 échec de la\n"
-           "recherche Whois (lookup écrit tout de même l'arbre DNS) ; 64 ligne de commande\n"
-           "incorrecte ; 73 fichier de résultats impossible à créer.\n";
+           "recherche Whois (lookup écrit tout de même l'arbre DNS) ; 3 échec d'une des\n"
+           "vérifications de update (serveur injoignable, refus, réponse invalide) ;\n"
+           "64 ligne de commande incorrecte ; 73 fichier de résultats impossible à créer.\n";
 }
 
 std::string VersionText() { return std::string("norvane-cli ") + NORVANE_VERSION + "\n"; }

@@ -56,24 +56,25 @@ protected:
 
 TEST_F(CliWhoisSide, LookupPrintsTheWhoisPageClosedByAnEmptyLine)
 {
-    LoopbackServer server(Script().ExpectLine().Send("Soci\xE9t\xE9 Exemple\nline two"));
+    LoopbackServer server(Script().ExpectLine().Send(std::string("Soci\xE9t\xE9 Exemple\nline two\x1b]0;t\x07\0\t.", 33)));
     WriteCatalogue(server.Port());
     EXPECT_EQ(ExitOk, Lookup("  Example.FR "));
     ASSERT_TRUE(server.WaitFinished(1));
     // The template applied to the trimmed name as typed; the reply's high bits cleared as
-    // the window's client does; line breaks as the results file has them, made LF.
+    // the window's client does; line breaks as the results file has them, made LF;
+    // control characters shown, not obeyed.
     EXPECT_EQ("domain Example.FR\r\n", server.Received(0));
-    EXPECT_EQ("Sociiti Exemple\nline two\n", Out.str());
+    EXPECT_EQ("Sociiti Exemple\nline two\\x1b]0;t\\x07\\x00\t.\n", Out.str());
     EXPECT_EQ("", Err.str());
 }
 
 TEST_F(CliWhoisSide, LookupToAFileWritesTheResultsFileItself)
 {
-    LoopbackServer server(Script().ExpectLine().Send("a\nb\r\n"));
+    LoopbackServer server(Script().ExpectLine().Send(std::string("a\x1b[31m\x07\0\nb\r\n", 12)));
     WriteCatalogue(server.Port());
     const std::string file = Dir + "/results.txt";
     EXPECT_EQ(ExitOk, Lookup("x.fr", file));
-    EXPECT_EQ("a\r\nb\r\n\r\n", ReadFileBytes(file));
+    EXPECT_EQ(std::string("a\x1b[31m\x07\0\r\nb\r\n\r\n", 15), ReadFileBytes(file));
     EXPECT_EQ("", Out.str());
 
     const std::string nowhere = Dir + "/missing/results.txt";

@@ -84,6 +84,7 @@ TEST(Checks, BothCurrentOverOneConnection)
     };
     EXPECT_EQ(h.Repaints, repaints);
     EXPECT_EQ(h.Pauses, (std::vector<int>{200, 200}));
+    EXPECT_EQ(h.Updater.FailedChecks, 0);
     EXPECT_EQ(h.Dir.Read("dns.dat"), "#d-old\r\n[ac]\r\nserver1=a.nic.ac\r\n");
 }
 
@@ -179,6 +180,8 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
         EXPECT_EQ(h.Dir.Read("whois.dat"), "#w-old\r\nac=whois.nic.ac\r\n") << c.name;
         EXPECT_EQ(server.Received(0).find("Connection:"), std::string::npos) << c.name;
         EXPECT_EQ(h.Updater.IdHTTP.Reply.ContentLength, 0) << c.name;  // reset after the checks
+        const bool dnsDone = c.labelDns == kDnsCurrent || c.labelDns == kDnsUpdated;
+        EXPECT_EQ(h.Updater.FailedChecks, !dnsDone + (c.labelWhois != kWhoisCurrent)) << c.name;
     }
 }
 
@@ -196,6 +199,7 @@ TEST(Checks, UnreachableServerOrFailedWriteIsDroppedSilently)
     EXPECT_EQ(h.Updater.LabelDNS, kCheckingDns);
     EXPECT_EQ(h.Updater.LabelWhois, kCheckingWhois);
     EXPECT_EQ(h.Updater.Label1, kConnecting);
+    EXPECT_EQ(h.Updater.FailedChecks, 2);
 
     LoopbackServer server(Script()
                               .ExpectBytes(RequestFor("d-old", "dns").size())
@@ -207,6 +211,7 @@ TEST(Checks, UnreachableServerOrFailedWriteIsDroppedSilently)
     w.Updater.RunChecks();
     EXPECT_EQ(w.Updater.LabelDNS, kDnsUpdating);
     EXPECT_EQ(w.Updater.LabelWhois, kWhoisCurrent);
+    EXPECT_EQ(w.Updater.FailedChecks, 1);
     EXPECT_EQ(w.Dir.Read("dns.dat"), "#d-old\r\n[ac]\r\nserver1=a.nic.ac\r\n");
 }
 
