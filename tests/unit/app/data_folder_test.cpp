@@ -1,13 +1,19 @@
 #include "app/data_folder.h"
 #include "runtime/files.h"
+#include "update/data_updater.h"
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -85,6 +91,72 @@ TEST_F(DataFolders, APerUserFileIsNeverReplacedAndAMissingOneIsCopiedAgain)
     EXPECT_EQ(ReadFileBytes(data + "dns.dat"), "shipped dns.dat");
 }
 
+TEST_F(DataFolders, AnUpgradeWithANewerStampRefreshesThePerUserCopy)
+{
+    const struct { const char* user; const char* shipped; bool refreshed; } cases[] = {
+        {"#20261201\r\n", "#20261208\r\n", true},   {"#20261208\r\n", "#20261208 \r\n", false},
+        {"#20261209\r\n", "#20261208\r\n", false},  {"#9\r\n", "#10\r\n", true},
+        {"no stamp\r\n", "#1\r\n", true},           {"#1\r\n", "no stamp\r\n", false},
+        {"#a\r\n", "#b\r\n", true},
+    };
+    const std::string bin = Install("usr/");
+    const std::string data = FindDataFolders(bin, Root + "home").Data;
+    for (const auto& c : cases) {
+        WriteFileBytes(data + "dns.dat", c.user);
+        WriteFileBytes(Root + "usr/share/norvane/dns.dat", c.shipped);
+        FindDataFolders(bin, Root + "home");
+        EXPECT_EQ(ReadFileBytes(data + "dns.dat"), c.refreshed ? c.shipped : c.user) << c.user << c.shipped;
+    }
+}
+
+// Two programs starting together, one of them also updating: whoever comes first, no name
+// ever shows a partial file, no side file stays, and the newest data wins.
+TEST_F(DataFolders, SeedingAndUpdatingTogetherNeverShowAPartialFile)
+{
+    const std::string bin = Install("usr/");
+    const std::string shipped = "#20261208\r\n" + std::string(1 << 20, 's') + "\r\n";
+    const std::string updated = "#20261209\r\n" + std::string(1 << 20, 'u') + "\r\n";
+    WriteFileBytes(Root + "usr/share/norvane/whois.dat", shipped);
+    for (int round = 0; round < 25; ++round) {
+        const std::string home = Root + "home" + std::to_string(round);
+        const std::string data = home + "/norvane/";
+        const auto child = [](const std::function<void()>& work) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                try {
+                    work();
+                } catch (...) {
+                    ::_exit(1);
+                }
+                ::_exit(0);
+            }
+            return pid;
+        };
+        std::vector<pid_t> running = {
+            child([&] { FindDataFolders(bin, home); }),
+            child([&] { FindDataFolders(bin, home); }),
+            child([&] {
+                std::filesystem::create_directories(data);
+                TDataUpdater(data, "").SaveWhoisData(updated);
+            }),
+        };
+        while (!running.empty()) {
+            if (Exists(data + "whois.dat")) {
+                const std::string seen = ReadFileBytes(data + "whois.dat");
+                ASSERT_TRUE(seen == shipped || seen == updated) << "round " << round << ": " << seen.size() << " bytes";
+            }
+            std::erase_if(running, [round](pid_t pid) {
+                int status = -1;
+                if (::waitpid(pid, &status, WNOHANG) != pid) return false;
+                EXPECT_EQ(status, 0) << "round " << round;
+                return true;
+            });
+        }
+        EXPECT_EQ(ReadFileBytes(data + "whois.dat"), updated) << round;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 2) << round;
+    }
+}
+
 TEST_F(DataFolders, NothingShippedLeavesThePerUserFolderEmptyForTheReaderToReport)
 {
     Make("usr/bin/");
@@ -105,10 +177,13 @@ TEST(UserDataHome, AnAbsoluteXdgDataHomeElseTheHomeFolder)
         {nullptr, "/home/me", "/home/me/.local/share"},
         {"", "/home/me/", "/home/me/.local/share"},
         {"relative/data", "/home/me", "/home/me/.local/share"},  // a relative value is ignored
-        {nullptr, nullptr, "/.local/share"},
+        {nullptr, nullptr, nullptr},  // the password entry's home
+        {nullptr, "relative/me", nullptr},
     };
+    const std::string entryHome = ::getpwuid(::getuid())->pw_dir;
     for (const auto& c : cases)
-        EXPECT_EQ(UserDataHome(c.xdg, c.home), c.expected) << (c.xdg ? c.xdg : "(unset)");
+        EXPECT_EQ(UserDataHome(c.xdg, c.home), c.expected ? c.expected : entryHome + "/.local/share")
+            << (c.xdg ? c.xdg : "(unset)");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Scratch folders and the reference update server as a child process, for the update tests.
 #include <string>
+#include <sys/resource.h>
 #include <sys/types.h>
 
 namespace updatetest {
@@ -19,6 +20,20 @@ public:
 
 private:
     std::string FPath;
+};
+
+// Writes of this process past `bytes` fail while it lives (even as root, where folder
+// permissions would not stop them).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(size_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit FSaved{};
+    void (*FHandler)(int) = nullptr;
 };
 
 // norvane-update-server from the build, on 127.0.0.1 with a port the system picks.
