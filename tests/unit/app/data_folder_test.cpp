@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -109,49 +108,35 @@ TEST_F(DataFolders, AnUpgradeWithANewerStampRefreshesThePerUserCopy)
     }
 }
 
-// Two programs starting together, one of them also updating: whoever comes first, no name
-// ever shows a partial file, no side file stays, and the newest data wins.
+// Two programs starting together while a third updates: no name ever shows a partial
+// file, no side file stays, and the newest data wins.
 TEST_F(DataFolders, SeedingAndUpdatingTogetherNeverShowAPartialFile)
 {
     const std::string bin = Install("usr/");
-    const std::string shipped = "#20261208\r\n" + std::string(1 << 20, 's') + "\r\n";
-    const std::string updated = "#20261209\r\n" + std::string(1 << 20, 'u') + "\r\n";
+    const std::string shipped = "#1\r\n" + std::string(1 << 20, 's'), updated = "#2\r\n" + std::string(1 << 20, 'u') + "\r\n";
     WriteFileBytes(Root + "usr/share/norvane/whois.dat", shipped);
-    for (int round = 0; round < 25; ++round) {
-        const std::string home = Root + "home" + std::to_string(round);
-        const std::string data = home + "/norvane/";
-        const auto child = [](const std::function<void()>& work) {
-            const pid_t pid = ::fork();
-            if (pid == 0) {
-                try {
-                    work();
-                } catch (...) {
-                    ::_exit(1);
-                }
-                ::_exit(0);
-            }
-            return pid;
-        };
-        std::vector<pid_t> running = {
-            child([&] { FindDataFolders(bin, home); }),
-            child([&] { FindDataFolders(bin, home); }),
-            child([&] {
-                std::filesystem::create_directories(data);
-                TDataUpdater(data, "").SaveWhoisData(updated);
-            }),
-        };
+    const auto child = [](auto work) {
+        const pid_t pid = ::fork();
+        if (pid == 0) [&]() noexcept { work(), ::_exit(0); }();  // a failure aborts the child
+        return pid;
+    };
+    for (int round = 0, failures = 0; round < 25; ++round) {
+        const std::string home = Root + "home" + std::to_string(round), data = home + "/norvane/";
+        std::vector<pid_t> running = {child([&] { FindDataFolders(bin, home); }), child([&] { FindDataFolders(bin, home); }),
+                                      child([&] {
+                                          std::filesystem::create_directories(data);
+                                          TDataUpdater(data, "").SaveWhoisData(updated);
+                                      })};
         while (!running.empty()) {
-            if (Exists(data + "whois.dat")) {
-                const std::string seen = ReadFileBytes(data + "whois.dat");
-                ASSERT_TRUE(seen == shipped || seen == updated) << "round " << round << ": " << seen.size() << " bytes";
-            }
-            std::erase_if(running, [round](pid_t pid) {
-                int status = -1;
-                if (::waitpid(pid, &status, WNOHANG) != pid) return false;
-                EXPECT_EQ(status, 0) << "round " << round;
-                return true;
+            const std::string seen = Exists(data + "whois.dat") ? ReadFileBytes(data + "whois.dat") : shipped;
+            ASSERT_TRUE(seen == shipped || seen == updated) << "round " << round << ": " << seen.size() << " bytes";
+            std::erase_if(running, [&failures](pid_t pid) {
+                int status = 0;
+                const bool ended = ::waitpid(pid, &status, WNOHANG) == pid;
+                return failures += ended && status != 0, ended;
             });
         }
+        EXPECT_EQ(failures, 0) << round;
         EXPECT_EQ(ReadFileBytes(data + "whois.dat"), updated) << round;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 2) << round;
     }

@@ -145,23 +145,13 @@ TEST(ReplyBounds, PastTheBoundOrOutOfFrameTheReplyIsRefused)
             EXPECT_EQ(stream.Bytes(), "pre") << c.name;
         }
     }
-    const struct { std::string wire; int64_t maxBytes; const char* message; } headers[] = {
-        {std::string(3, 'A') + ": 1\r\n\r\n", 8, ""},  // 6 + 2 bytes: the ending empty line is not held
-        {std::string(4, 'A') + ": 1\r\n\r\n", 8, "Reply too large."},
-        {"A: 1\r\nB: 2\r\nC: 3\r\n\r\n", 100, "Too many header lines."},
-    };
-    for (const auto& c : headers) {
-        TIdHTTPMemorySource source(c.wire);
-        TIdHeaderList lines;
-        std::string message;
-        try {
-            EXPECT_EQ(ReadReplyHeader(source, lines, 2, c.maxBytes), static_cast<int64_t>(c.wire.size()));
-        } catch (const EIdException& e) {
-            message = e.what();
-            EXPECT_EQ(lines.Count(), 0) << c.wire;
-        }
-        EXPECT_EQ(message, c.message) << c.wire;
-    }
+    // A header's bytes count, line ends included, as its lines do.
+    TIdHTTPMemorySource fits("AAA: 1\r\n\r\n"), large("AAAA: 1\r\n\r\n"), many("A: 1\r\nB: 2\r\nC: 3\r\n\r\n");
+    TIdHeaderList lines;
+    EXPECT_EQ(ReadReplyHeader(fits, lines, 2, 8), 10);
+    EXPECT_THROW(ReadReplyHeader(large, lines, 2, 8), EIdReplyTooLarge);
+    EXPECT_EQ(lines.Count(), 0);
+    EXPECT_THROW(ReadReplyHeader(many, lines, 2, 100), EIdTooManyHeaderLines);
 }
 
 TEST(ReplyHeader, LinesUpToTheEmptyLineContinuationsKept)

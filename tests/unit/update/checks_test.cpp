@@ -207,10 +207,7 @@ TEST(Checks, UnreachableServerOrFailedWriteIsDroppedSilently)
                               .ExpectBytes(RequestFor("w-old", "whois").size())
                               .Send(Reply("201 Created", "")));
     Harness w(server);
-    {
-        const updatetest::FileSizeLimit full(4);  // dns.dat cannot be written whole
-        w.Updater.RunChecks();
-    }
+    updatetest::WithFileSizeLimit(4, [&] { w.Updater.RunChecks(); });  // dns.dat cannot be written whole
     EXPECT_EQ(w.Updater.LabelDNS, kDnsUpdating);
     EXPECT_EQ(w.Updater.LabelWhois, kWhoisCurrent);
     EXPECT_EQ(w.Updater.FailedChecks, 1);

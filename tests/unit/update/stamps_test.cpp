@@ -11,7 +11,6 @@
 
 namespace {
 
-using updatetest::FileSizeLimit;
 using updatetest::TempDir;
 
 TEST(Stamps, FirstLineLessItsFirstCharacterTrimmed)
@@ -106,10 +105,7 @@ TEST(Saving, AFailedWriteLeavesTheOldFileWhole)
     TempDir dir;
     dir.Write("dns.dat", "#old\r\nac=x\r\n");
     TDataUpdater updater(dir.Path(), "127.0.0.1");
-    {
-        const FileSizeLimit full(4);  // the side file cannot be written whole
-        EXPECT_THROW(updater.SaveDnsData("#new\r\n"), EFCreateError);
-    }
+    updatetest::WithFileSizeLimit(4, [&] { EXPECT_THROW(updater.SaveDnsData("#new\r\n"), EFCreateError); });
     EXPECT_EQ(dir.Read("dns.dat"), "#old\r\nac=x\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no side file left";
 }

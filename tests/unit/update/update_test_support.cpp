@@ -28,21 +28,6 @@ std::string TempDir::Read(const std::string& name) const { return ReadFileBytes(
 
 bool TempDir::Exists(const std::string& name) const { return ::access((FPath + name).c_str(), F_OK) == 0; }
 
-FileSizeLimit::FileSizeLimit(size_t bytes)
-{
-    // Past the limit a write fails with EFBIG instead of ending the process.
-    FHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &FSaved);
-    const rlimit limit{bytes, FSaved.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-FileSizeLimit::~FileSizeLimit()
-{
-    ::setrlimit(RLIMIT_FSIZE, &FSaved);
-    std::signal(SIGXFSZ, FHandler);
-}
-
 UpdateServerProcess::UpdateServerProcess(const std::string& dataDir)
 {
     const std::string binary = std::string(NORVANE_BIN_DIR) + "/norvane-update-server";
