@@ -10,10 +10,11 @@
 
 namespace {
 
-// Past the bound, what the body wrote is taken back out of the stream.
+// Past the bound, what the body wrote is taken back out of the stream. `more` may be any
+// announced size, so it is not added to what was read.
 void CheckBodySize(TIdStream& stream, int64_t start, int64_t more, int64_t maxBody)
 {
-    if (stream.Position() - start + more <= maxBody) return;
+    if (more <= maxBody - (stream.Position() - start)) return;
     stream.SetSize(start);
     stream.SetPosition(start);
     throw EIdReplyTooLarge();
