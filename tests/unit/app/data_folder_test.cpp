@@ -93,10 +93,8 @@ TEST_F(DataFolders, APerUserFileIsNeverReplacedAndAMissingOneIsCopiedAgain)
 TEST_F(DataFolders, AnUpgradeWithANewerStampRefreshesThePerUserCopy)
 {
     const struct { const char* user; const char* shipped; bool refreshed; } cases[] = {
-        {"#20261201\r\n", "#20261208\r\n", true},   {"#20261208\r\n", "#20261208 \r\n", false},
-        {"#20261209\r\n", "#20261208\r\n", false},  {"#9\r\n", "#10\r\n", true},
-        {"no stamp\r\n", "#1\r\n", true},           {"#1\r\n", "no stamp\r\n", false},
-        {"#a\r\n", "#b\r\n", true},
+        {"#20261201\r\n", "#20261208\r\n", true}, {"#20261208\r\n", "#20261208 \r\n", false}, {"#9\r\n", "#10\r\n", true},
+        {"#20261209\r\n", "#20261208\r\n", false}, {"no stamp\r\n", "#1\r\n", true}, {"#1\r\n", "no stamp\r\n", false},
     };
     const std::string bin = Install("usr/");
     const std::string data = FindDataFolders(bin, Root + "home").Data;
@@ -130,11 +128,8 @@ TEST_F(DataFolders, SeedingAndUpdatingTogetherNeverShowAPartialFile)
         while (!running.empty()) {
             const std::string seen = Exists(data + "whois.dat") ? ReadFileBytes(data + "whois.dat") : shipped;
             ASSERT_TRUE(seen == shipped || seen == updated) << "round " << round << ": " << seen.size() << " bytes";
-            std::erase_if(running, [&failures](pid_t pid) {
-                int status = 0;
-                const bool ended = ::waitpid(pid, &status, WNOHANG) == pid;
-                return failures += ended && status != 0, ended;
-            });
+            int status = 0;
+            std::erase_if(running, [&](pid_t pid) { return ::waitpid(pid, &status, WNOHANG) == pid && (failures += status != 0, true); });
         }
         EXPECT_EQ(failures, 0) << round;
         EXPECT_EQ(ReadFileBytes(data + "whois.dat"), updated) << round;

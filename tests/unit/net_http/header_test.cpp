@@ -218,28 +218,18 @@ TEST(HeaderInfo, ReplyHeadersAreDistributedAndTheRestKeptInOrder)
               "X-First: 1| folded|Set-Cookie: a=1|Server: second|Transfer-Encoding: chunked|");
 }
 
-TEST(HeaderInfo, ContentLengthIsDecimalDigitsOrTheConversionError)
+// A length that is no number raises (the reply reading's tests show which).
+TEST(HeaderInfo, ContentLengthIsTheDecimalDigitsAsLargeAsTheyAre)
 {
-    const struct { const char* header; bool present; int64_t length; const char* error; } cases[] = {
-        {"Content-Length: 0", true, 0, ""},        {"Content-Length: 12", true, 12, ""},
-        {"Content-Length: 12 ", true, 12, ""},     {"X-Other: 1", false, 0, ""},
-        {"Content-Length: 99999999999", true, 99999999999, ""},
-        {"Content-Length: 99999999999999999999999", true, INT64_MAX / 10, ""},
-        {"Content-Length: twelve", false, 0, "'twelve' is not a valid integer value"},
-        {"Content-Length: -1", false, 0, "'-1' is not a valid integer value"},
-        {"Content-Length:", false, 0, "'' is not a valid integer value"},
+    const struct { const char* header; bool present; int64_t length; } cases[] = {
+        {"Content-Length: 0", true, 0},        {"Content-Length: 12", true, 12},
+        {"Content-Length: 12 ", true, 12},     {"Content-Length: 99999999999", true, 99999999999},
+        {"X-Other: 1", false, 0},              {"Content-Length: 99999999999999999999999", true, INT64_MAX / 10},
     };
     for (const auto& c : cases) {
         TIdHeaderInfo reply;
         TIdHeaderList lines = ListOf({c.header});
-        std::string error;
-        try {
-            reply.ProcessReplyHeaders(lines);
-        } catch (const EConvertError& e) {
-            error = e.what();
-        }
-        EXPECT_EQ(error, c.error) << c.header;
-        if (*c.error) continue;
+        reply.ProcessReplyHeaders(lines);
         EXPECT_EQ(reply.HasContentLength, c.present) << c.header;
         EXPECT_EQ(reply.ContentLength, c.length) << c.header;
     }

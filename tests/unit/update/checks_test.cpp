@@ -136,9 +136,7 @@ struct OutcomeCase {
 TEST(Checks, OutcomesOfEveryKindOfReply)
 {
     // A 202 whose framing is faulty around the start of a data file.
-    const auto cut = [](const std::string& framing, const std::string& after = "") {
-        return "HTTP/1.1 202 Accepted\r\n" + framing + "#w-stub\r\n" + after;
-    };
+    const auto cut = [](std::string framing, std::string after = "") { return "HTTP/1.1 202 Accepted\r\n" + framing + "#w-stub\r\n" + after; };
     const OutcomeCase cases[] = {
         {"200 then 201", Reply("200 OK", "x"), Reply("201 Created", ""), kInvalid, kWhoisCurrent, "", false},
         {"201 then 200", Reply("201 Created", ""), Reply("200 OK", ""), kDnsCurrent, kInvalid, kConnecting, false},
@@ -158,8 +156,6 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
          kCheckingWhois, kConnecting, false},
         {"length no number", Reply("201 Created", ""), cut("Content-Length: 1e3\r\n\r\n"), kDnsCurrent,
          kCheckingWhois, kConnecting, false},
-        {"short body", Reply("201 Created", ""), cut("Content-Length: 99\r\n\r\n"), kDnsCurrent, kCheckingWhois,
-         kConnecting, false},
     };
     for (const auto& c : cases) {
         // Each check on a connection of its own, which the server announces it closes.
@@ -207,7 +203,8 @@ TEST(Checks, UnreachableServerOrFailedWriteIsDroppedSilently)
                               .ExpectBytes(RequestFor("w-old", "whois").size())
                               .Send(Reply("201 Created", "")));
     Harness w(server);
-    updatetest::WithFileSizeLimit(4, [&] { w.Updater.RunChecks(); });  // dns.dat cannot be written whole
+    w.Updater.DataDir = w.Dir.Path() + "gone/";  // dns.dat cannot be written
+    w.Updater.RunChecks();
     EXPECT_EQ(w.Updater.LabelDNS, kDnsUpdating);
     EXPECT_EQ(w.Updater.LabelWhois, kWhoisCurrent);
     EXPECT_EQ(w.Updater.FailedChecks, 1);

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -105,7 +107,15 @@ TEST(Saving, AFailedWriteLeavesTheOldFileWhole)
     TempDir dir;
     dir.Write("dns.dat", "#old\r\nac=x\r\n");
     TDataUpdater updater(dir.Path(), "127.0.0.1");
-    updatetest::WithFileSizeLimit(4, [&] { EXPECT_THROW(updater.SaveDnsData("#new\r\n"), EFCreateError); });
+    // The side file cannot be written whole: writes past 4 bytes fail, even as root.
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit limit{4, saved.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_THROW(updater.SaveDnsData("#new\r\n"), EFCreateError);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
     EXPECT_EQ(dir.Read("dns.dat"), "#old\r\nac=x\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no side file left";
 }

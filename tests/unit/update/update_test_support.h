@@ -1,8 +1,6 @@
 #pragma once
 // Scratch folders and the reference update server as a child process, for the update tests.
-#include <csignal>
 #include <string>
-#include <sys/resource.h>
 #include <sys/types.h>
 
 namespace updatetest {
@@ -22,20 +20,6 @@ public:
 private:
     std::string FPath;
 };
-
-// Runs `work` while writes of this process past `bytes` fail (as root, where folder
-// permissions would not stop them); `work` must not throw.
-template <typename Work> void WithFileSizeLimit(rlim_t bytes, Work work)
-{
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);  // EFBIG instead of the signal
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit limit{bytes, saved.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    work();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, handler);
-}
 
 // norvane-update-server from the build, on 127.0.0.1 with a port the system picks.
 class UpdateServerProcess {
