@@ -39,7 +39,9 @@ public:
     void ReadStamps();
 
     // Both checks, DNS first, each one's errors dropped, the records reset around them.
+    // FailedChecks counts those that ended with the file neither found current nor replaced.
     void RunChecks();
+    int FailedChecks = 0;
     void CheckDnsData();
     void CheckWhoisData();
     void SaveDnsData(const std::string& body);
@@ -48,6 +50,8 @@ public:
 private:
     struct TCheck;
     void Check(const TCheck& check);
+    void RunCheck(void (TDataUpdater::*check)());
+    bool FCheckDone = false;
     void Repaint(TCheckLabel checkLabel);
     void Pause(int milliseconds);
 };
