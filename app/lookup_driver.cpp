@@ -1,9 +1,8 @@
 #include "app/lookup_driver.h"
 
+#include "app/lookup_name.h"
 #include "app/rdap_stage.h"
-#include "platform/idna.h"
 #include "rdap/bootstrap.h"
-#include "runtime/text.h"
 
 #include <exception>
 
@@ -44,9 +43,9 @@ void THourGlass::Restore()
     FWindow.SetScreenCursor(FSaved);
 }
 
-bool TLookupDriver::TakeName()
+bool TLookupDriver::TakeName(std::optional<std::string> (*convert)(std::string_view))
 {
-    const std::optional<std::string> name = AsciiDomainName(Trim(FWindow.NameText()));
+    const std::optional<std::string> name = convert(FWindow.NameText());
     if (!name) {
         FWindow.ShowError(InvalidAddress);
         return false;
@@ -57,7 +56,7 @@ bool TLookupDriver::TakeName()
 
 void TLookupDriver::Button1Click()
 {
-    if (!TakeName()) return;
+    if (!TakeName(LookupName)) return;
     std::string queryTemplate;
     int port = DefaultWhoisPort;
     const std::string extension = ExtensionOf(FName);
@@ -179,7 +178,7 @@ std::string ILookupWindow::QueryRdap(const std::string& base, const std::string&
 
 void TLookupDriver::SpeedButton3Click()
 {
-    if (!TakeName()) return;
+    if (!TakeName(ByHandQuery)) return;
     SetStage(FWindow, 0);
     THourGlass hourglass(FWindow);
     FWindow.ClearMemo();

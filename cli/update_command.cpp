@@ -27,5 +27,5 @@ int RunUpdate(const TArguments& args, TConsole& console)
     // The RDAP line only when the server publishes rdap.json, as the dialog shows it.
     for (const std::string* label : {&updater.LabelDNS, &updater.LabelWhois, &updater.LabelRdap, &updater.Label1})
         if (label != &updater.LabelRdap || !label->empty()) console.Print(*label + "\r\n");
-    return ExitOk;
+    return updater.FailedChecks > 0 ? ExitUpdateFailed : ExitOk;
 }

@@ -23,7 +23,9 @@ std::string HelpText()
            "lookup      Ce que fait « Lancer » : recherche Whois et recherche DNS du nom\n"
            "            (--whois-only ou --dns-only pour une seule des deux). Écrit les\n"
            "            résultats comme « Enregistrer sous », en UTF-8 sur la sortie standard,\n"
-           "            ou tels quels dans FICHIER avec -o (Windows-1252, CR LF).\n"
+           "            ou tels quels dans FICHIER avec -o (Windows-1252, CR LF). Sur la\n"
+           "            sortie standard, les caractères de contrôle autres que CR, LF et\n"
+           "            TAB sont écrits échappés (\\x1b).\n"
            "            Les étapes s'affichent sur la sortie d'erreur si c'est un terminal.\n"
            "              norvane-cli lookup example.org\n"
            "              norvane-cli lookup --dns-only -o example_org.txt example.org\n"
@@ -49,13 +51,15 @@ std::string HelpText()
            "Les fichiers whois.dat, dns.dat et rdap.json sont lus dans le dossier du\n"
            "programme s'il contient whois.dat ; sinon (programme installé) dans\n"
            "~/.local/share/norvane ($XDG_DATA_HOME/norvane), qui reçoit au premier\n"
-           "lancement une copie de ceux de share/norvane. --data-dir DOSSIER les fait\n"
-           "lire dans DOSSIER. Les certificats des serveurs RDAP sont vérifiés avec ceux\n"
-           "du système, ou ceux du fichier nommé par SSL_CERT_FILE.\n"
+           "lancement une copie de ceux de share/norvane (et la copie plus récente d'une\n"
+           "mise à niveau). --data-dir DOSSIER les fait lire dans DOSSIER. Les\n"
+           "certificats des serveurs RDAP sont vérifiés avec ceux du système, ou ceux du\n"
+           "fichier nommé par SSL_CERT_FILE.\n"
            "\n"
            "Code de retour : 0 réussite ; 1 nom refusé ou échec ; 2 échec de la\n"
-           "recherche Whois (lookup écrit tout de même l'arbre DNS) ; 64 ligne de commande\n"
-           "incorrecte ; 73 fichier de résultats impossible à créer.\n";
+           "recherche Whois (lookup écrit tout de même l'arbre DNS) ; 3 échec d'une des\n"
+           "vérifications de update (serveur injoignable, refus, réponse invalide) ;\n"
+           "64 ligne de commande incorrecte ; 73 fichier de résultats impossible à créer.\n";
 }
 
 std::string VersionText() { return std::string("norvane-cli ") + NORVANE_VERSION + "\n"; }

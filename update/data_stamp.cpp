@@ -1,6 +1,11 @@
 #include "update/data_stamp.h"
 
+#include "rdap/bootstrap.h"
+#include "rdap/rdap_error.h"
+
 #include "runtime/text.h"
+
+#include <algorithm>
 
 bool StampOfText(std::string_view text, std::string& stamp)
 {
@@ -8,6 +13,32 @@ bool StampOfText(std::string_view text, std::string& stamp)
     if (lines.empty() || lines.front().find('#') == std::string::npos) return false;
     stamp = Trim(std::string_view(lines.front()).substr(1));
     return true;
+}
+
+bool PublicationOfText(std::string_view text, std::string& stamp)
+{
+    TRdapBootstrap bootstrap;
+    try {
+        bootstrap.Load(text);
+    } catch (const ERdapBootstrapError&) {
+        return false;
+    }
+    const std::string& publication = bootstrap.Publication();
+    const bool plain = publication.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ:.+-") ==
+                       std::string::npos;
+    stamp = plain ? publication : std::string();
+    return true;
+}
+
+bool StampIsNewer(std::string_view a, std::string_view b)
+{
+    const auto digits = [](std::string_view s) { return !s.empty() && s.find_first_not_of("0123456789") == s.npos; };
+    if (digits(a) && digits(b)) {
+        a.remove_prefix(std::min(a.find_first_not_of('0'), a.size()));
+        b.remove_prefix(std::min(b.find_first_not_of('0'), b.size()));
+        if (a.size() != b.size()) return a.size() > b.size();
+    }
+    return a > b;
 }
 
 std::string DataFileBytes(std::string_view body)

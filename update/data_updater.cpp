@@ -1,6 +1,5 @@
 #include "update/data_updater.h"
 
-#include "rdap/bootstrap.h"
 #include "runtime/files.h"
 #include "update/data_stamp.h"
 
@@ -14,24 +13,6 @@ const char* const kInvalidReply = "Retour du serveur invalide";
 
 // Reads one data file's stamp; false when the file is unusable.
 bool ReadStamp(const std::string& path, std::string& stamp) { return StampOfText(ReadFileBytes(path), stamp); }
-
-// The "publication" of a bootstrap text when it is one and its stamp can travel in a
-// query as it is; "" otherwise.
-std::string BootstrapStamp(const std::string& text, bool& usable)
-{
-    TRdapBootstrap bootstrap;
-    try {
-        bootstrap.Load(text);
-    } catch (const std::exception&) {
-        usable = false;
-        return {};
-    }
-    usable = true;
-    const std::string& stamp = bootstrap.Publication();
-    const bool plain = stamp.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ:.+-") ==
-                       std::string::npos;
-    return plain ? stamp : std::string();
-}
 
 }  // namespace
 
@@ -49,9 +30,9 @@ struct TDataUpdater::TCheck {
 TDataUpdater::TDataUpdater(std::string dataDir, std::string host, int32_t timeout)
     : DataDir(std::move(dataDir)), UpdateHost(std::move(host))
 {
-    IdHTTP.ReadTimeout = timeout;
-    IdHTTP.ConnectTimeout = timeout;
-    IdHTTP.RequestTimeout = UpdateRequestTimeout;
+    IdHTTP.Limits = UpdateCheckLimits();
+    IdHTTP.Limits.ReadTimeout = timeout;
+    IdHTTP.Limits.ConnectTimeout = timeout;
 }
 
 void TDataUpdater::ReadStamps()
@@ -61,27 +42,21 @@ void TDataUpdater::ReadStamps()
         DataCorrupt = true;
         return;
     }
-    bool usable = false;
+    RdapStamp.clear();
     try {
-        RdapStamp = BootstrapStamp(ReadFileBytes(DataDir + "rdap.json"), usable);
+        PublicationOfText(ReadFileBytes(DataDir + "rdap.json"), RdapStamp);
     } catch (const std::exception&) {
-        RdapStamp.clear();
     }
 }
 
 void TDataUpdater::RunChecks()
 {
+    FailedChecks = 0;
     IdHTTP.Request.Reset();
-    try {
-        CheckDnsData();
-    } catch (...) {
-    }
+    RunCheck(&TDataUpdater::CheckDnsData);
     IdHTTP.Reply.Reset();
     IdHTTP.Request.Reset();
-    try {
-        CheckWhoisData();
-    } catch (...) {
-    }
+    RunCheck(&TDataUpdater::CheckWhoisData);
     IdHTTP.Reply.Reset();
     IdHTTP.Request.Reset();
     try {
@@ -98,7 +73,7 @@ void TDataUpdater::CheckRdapData()
     // this optional third question, leaves the dialog as the two checks left it.
     IdHTTP.Host = UpdateHost;
     const std::string body = IdHTTP.GetText("update-whois.php?date=" + RdapStamp + "&name=rdap");
-    bool usable = false;
+    std::string newStamp;
     switch (IdHTTP.StatusCode) {
     case 404:
         return;
@@ -106,8 +81,7 @@ void TDataUpdater::CheckRdapData()
         LabelRdap = "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
         break;
     case 202:
-        BootstrapStamp(body, usable);
-        if (!usable) {
+        if (!PublicationOfText(body, newStamp)) {
             LabelRdap = kInvalidReply;
             break;
         }
@@ -119,6 +93,16 @@ void TDataUpdater::CheckRdapData()
         break;
     }
     Repaint(&TDataUpdater::LabelRdap);
+}
+
+void TDataUpdater::RunCheck(void (TDataUpdater::*check)())
+{
+    FCheckDone = false;
+    try {
+        (this->*check)();
+    } catch (...) {
+    }
+    if (!FCheckDone) ++FailedChecks;
 }
 
 void TDataUpdater::CheckDnsData()
@@ -163,6 +147,7 @@ void TDataUpdater::Check(const TCheck& check)
         label = check.Current;
         Label1.clear();
         Repaint(check.Label);
+        FCheckDone = true;
         break;
     case 202:
         // A body that is no data file would make the next opening refuse: keep the old one.
@@ -177,6 +162,7 @@ void TDataUpdater::Check(const TCheck& check)
         (this->*check.Save)(body);
         label = check.Updated;
         Label1.clear();
+        FCheckDone = true;
         break;
     default:
         label = kInvalidReply;

@@ -334,6 +334,15 @@ Les données RDAP ont été mise à jour.
   cmp "$published/rdap.json" "$installed/rdap.json" || fail "rdap.json not fetched"
   rm "$published/rdap.json"
 
+  # A check refused (the server has no dns.dat): the dialog's texts, and a status of its own.
+  mv "$published/dns.dat" "$scratch/published-dns.dat"
+  run update --data-dir "$installed"
+  check "update with a refused check" "3|Vérification des données DNS
+Les données Whois n'ont pas besoin d'être mise à jour.
+
+|" "$status|$out|$err"
+  mv "$scratch/published-dns.dat" "$published/dns.dat"
+
   : > "$installed/whois.dat"
   run update --data-dir "$installed"
   check "update with an empty whois.dat" "1||Les bases de données sont corrompues
