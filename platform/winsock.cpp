@@ -1,5 +1,7 @@
 #include "platform/winsock.h"
 
+#include "platform/address6.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -34,42 +36,18 @@ int32_t FailErrno()
     return Fail(ErrnoToWinsock(errno));
 }
 
-// Windows socket addresses are 16 bytes, family first; only IPv4 exists here.
-bool ToPosix(const sockaddr* name, int32_t namelen, ::sockaddr_in& out)
+// Windows socket addresses of either family, as the system's (see address6.h).
+bool ToPosix(const sockaddr* name, int32_t namelen, ::sockaddr_storage& out, socklen_t& outLength)
 {
-    if (name == nullptr || namelen < static_cast<int32_t>(sizeof(sockaddr_in))) {
-        Fail(WSAEFAULT);
-        return false;
-    }
-    sockaddr_in in{};
-    std::memcpy(&in, name, sizeof in);
-    if (in.sin_family != WS_AF_INET) {
-        Fail(WSAEAFNOSUPPORT);
-        return false;
-    }
-    out = {};
-    out.sin_family = AF_INET;
-    out.sin_port = in.sin_port;
-    out.sin_addr.s_addr = in.sin_addr.s_addr;
+    uint32_t length = 0;
+    if (!ToPosixAddress(name, namelen, out, length)) return false;
+    outLength = static_cast<socklen_t>(length);
     return true;
 }
 
 int32_t FromPosix(const ::sockaddr_storage& storage, sockaddr* name, int32_t* namelen)
 {
-    if (name == nullptr || namelen == nullptr || *namelen < static_cast<int32_t>(sizeof(sockaddr_in)))
-        return Fail(WSAEFAULT);
-    sockaddr_in out{};
-    if (storage.ss_family == AF_INET) {
-        const auto& in = reinterpret_cast<const ::sockaddr_in&>(storage);
-        out.sin_family = WS_AF_INET;
-        out.sin_port = in.sin_port;
-        out.sin_addr.s_addr = in.sin_addr.s_addr;
-    } else {
-        out.sin_family = static_cast<int16_t>(storage.ss_family);
-    }
-    std::memcpy(name, &out, sizeof out);
-    *namelen = sizeof out;
-    return 0;
+    return FromPosixAddress(storage, name, namelen);
 }
 
 int PosixFlags(int32_t flags)
@@ -161,13 +139,13 @@ hostent* Resolve(Call call)
                 Fail(ResolverError(herr));
             return nullptr;
         }
-        if (result->h_addrtype != AF_INET) {
+        if (result->h_addrtype != AF_INET && result->h_addrtype != AF_INET6) {
             Fail(WSANO_DATA);
             return nullptr;
         }
         tHost.Result.h_name = result->h_name;
         tHost.Result.h_aliases = result->h_aliases;
-        tHost.Result.h_addrtype = static_cast<int16_t>(WS_AF_INET);
+        tHost.Result.h_addrtype = static_cast<int16_t>(result->h_addrtype == AF_INET ? WS_AF_INET : WS_AF_INET6);
         tHost.Result.h_length = static_cast<int16_t>(result->h_length);
         tHost.Result.h_addr_list = result->h_addr_list;
         return &tHost.Result;
@@ -231,9 +209,9 @@ int32_t ErrnoToWinsock(int error)
 
 SOCKET socket(int32_t af, int32_t type, int32_t protocol)
 {
-    if (af != WS_AF_INET) return Fail(WSAEAFNOSUPPORT);
+    if (af != WS_AF_INET && af != WS_AF_INET6) return Fail(WSAEAFNOSUPPORT);
     if (type != WS_SOCK_STREAM && type != WS_SOCK_DGRAM) return Fail(WSAESOCKTNOSUPPORT);
-    const int fd = ::socket(AF_INET, (type == WS_SOCK_STREAM ? SOCK_STREAM : SOCK_DGRAM) | SOCK_CLOEXEC,
+    const int fd = ::socket(af == WS_AF_INET ? AF_INET : AF_INET6, (type == WS_SOCK_STREAM ? SOCK_STREAM : SOCK_DGRAM) | SOCK_CLOEXEC,
                             protocol);
     if (fd < 0) return FailErrno();
     return fd;
@@ -241,19 +219,21 @@ SOCKET socket(int32_t af, int32_t type, int32_t protocol)
 
 int32_t bind(SOCKET s, const sockaddr* name, int32_t namelen)
 {
-    ::sockaddr_in addr;
-    if (!ToPosix(name, namelen, addr)) return SOCKET_ERROR;
-    if (::bind(s, reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr) != 0) return FailErrno();
+    ::sockaddr_storage addr;
+    socklen_t addrLength = 0;
+    if (!ToPosix(name, namelen, addr, addrLength)) return SOCKET_ERROR;
+    if (::bind(s, reinterpret_cast<const ::sockaddr*>(&addr), addrLength) != 0) return FailErrno();
     return 0;
 }
 
 int32_t connect(SOCKET s, const sockaddr* name, int32_t namelen)
 {
-    ::sockaddr_in addr;
-    if (!ToPosix(name, namelen, addr)) return SOCKET_ERROR;
+    ::sockaddr_storage addr;
+    socklen_t addrLength = 0;
+    if (!ToPosix(name, namelen, addr, addrLength)) return SOCKET_ERROR;
     int rc;
     do {
-        rc = ::connect(s, reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr);
+        rc = ::connect(s, reinterpret_cast<const ::sockaddr*>(&addr), addrLength);
     } while (rc != 0 && errno == EINTR);
     if (rc == 0) return 0;
     // A non-blocking connect under way reports "would block" there, not "in progress".
@@ -368,12 +348,13 @@ int32_t recvfrom(SOCKET s, char* buf, int32_t len, int32_t flags, sockaddr* from
 int32_t sendto(SOCKET s, const char* buf, int32_t len, int32_t flags, const sockaddr* to, int32_t tolen)
 {
     if (len < 0) return Fail(WSAEINVAL);
-    ::sockaddr_in addr;
-    if (!ToPosix(to, tolen, addr)) return SOCKET_ERROR;
+    ::sockaddr_storage addr;
+    socklen_t addrLength = 0;
+    if (!ToPosix(to, tolen, addr, addrLength)) return SOCKET_ERROR;
     ssize_t n;
     do {
         n = ::sendto(s, buf, static_cast<size_t>(len), PosixFlags(flags) | MSG_NOSIGNAL,
-                     reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr);
+                     reinterpret_cast<const ::sockaddr*>(&addr), addrLength);
     } while (n < 0 && errno == EINTR);
     if (n < 0) return FailErrno();
     return static_cast<int32_t>(n);
@@ -532,16 +513,29 @@ hostent* gethostbyaddr(const char* addr, int32_t len, int32_t type)
         Fail(WSAEFAULT);
         return nullptr;
     }
-    if (type != WS_AF_INET) {
+    if (type != WS_AF_INET && type != WS_AF_INET6) {
         Fail(WSAEAFNOSUPPORT);
         return nullptr;
     }
-    if (len != 4) {
+    const int32_t wanted = type == WS_AF_INET ? 4 : 16;
+    if (len != wanted) {
         Fail(WSAEFAULT);
         return nullptr;
     }
-    return Resolve([addr](::hostent* entry, char* buf, size_t size, ::hostent** result, int* herr) {
-        return ::gethostbyaddr_r(addr, 4, AF_INET, entry, buf, size, result, herr);
+    return Resolve([addr, wanted](::hostent* entry, char* buf, size_t size, ::hostent** result, int* herr) {
+        return ::gethostbyaddr_r(addr, static_cast<socklen_t>(wanted), wanted == 4 ? AF_INET : AF_INET6, entry, buf,
+                                 size, result, herr);
+    });
+}
+
+hostent* gethostbyname6(const char* name)
+{
+    if (name == nullptr) {
+        Fail(WSAEFAULT);
+        return nullptr;
+    }
+    return Resolve([name](::hostent* entry, char* buf, size_t size, ::hostent** result, int* herr) {
+        return ::gethostbyname2_r(name, AF_INET6, entry, buf, size, result, herr);
     });
 }
 
