@@ -18,7 +18,6 @@ void TIdTCPClient::DoConnected()
 void TIdTCPClient::OpenConnection()
 {
     if (SocketHandle.Allocated) throw EIdAlreadyConnected();
-    ResetState();
     if (!GSocketStack->IsDottedQuad(Host) && !IsIPv6Address(Host)) ReportStatus(StatusResolving, Host);
     const std::vector<std::string> addresses = GSocketStack->HostToAddresses(Host);
     // Every address of the name in turn, within the one connect bound: a dead first
@@ -46,6 +45,7 @@ int32_t TIdTCPClient::ConnectTimeLeft(std::chrono::steady_clock::time_point star
 
 void TIdTCPClient::ConnectTo(const std::string& address, int32_t timeoutMs)
 {
+    ResetState();  // a failed address before this one left its socket marked closed
     SocketHandle.Allocate(Id_SOCK_STREAM, Id_IPPROTO_IP, AddressFamilyOf(address));
     try {
         SocketHandle.IP = BoundIP;
