@@ -107,6 +107,7 @@ TEST(HostToAddress, ResolvesOnlyWhatIsNeitherLocalhostNorADottedQuad)
         {"LOCALHOST", "127.0.0.1", false}, {"10.1.2.3", "10.1.2.3", false},
         {"0x7f.0.0.1", "0x7f.0.0.1", false}, {"localhost.", "192.0.2.1", true},
         {"", "192.0.2.1", true},           {"host.invalid", "192.0.2.1", true},
+        {"::1", "::1", false},             {"2001:db8::1", "2001:db8::1", false},
     };
     for (const auto& c : cases) {
         RecordingStack stack;
