@@ -160,6 +160,8 @@ private slots:
         QVERIFY(FDesktop->Boxes.empty());
         QCOMPARE(Tree()->topLevelItemCount(), 2);
         ExpectSavedFile(QStringLiteral("dual_example.txt"), "dual.example.txt");
+        Tree()->expandAll();
+        KeepScreenshot(QStringLiteral("dns-page-ipv6.png"));
     }
 
     // The domain's own server answers the question for all records with one synthesized
