@@ -22,8 +22,13 @@ int32_t MakeSocketAddress(TIdStack& stack, int32_t family, const std::string& ip
     std::memset(&out, 0, sizeof out);
     if (family == Id_PF_INET6) {
         out.v6.sin6_family = static_cast<int16_t>(family);
-        // Text that is no IPv6 address leaves the unspecified one (any, or refused by connect).
-        if (!ip.empty() || !emptyMeansAny) winsock::TextToAddress6(ip, out.v6);
+        // Other text is converted as IPv4 (EConvertError as ever) and taken in its mapped
+        // IPv6 form, so that it never becomes the unspecified address, the local machine.
+        if ((!ip.empty() || !emptyMeansAny) && !winsock::TextToAddress6(ip, out.v6)) {
+            const std::array<uint8_t, 4> bytes = stack.TextToAddress(ip);
+            out.v6.sin6_addr[10] = out.v6.sin6_addr[11] = 0xFF;
+            std::memcpy(out.v6.sin6_addr + 12, bytes.data(), 4);
+        }
         out.v6.sin6_port = stack.HToNS(static_cast<uint16_t>(port));
         return sizeof out.v6;
     }

@@ -1,6 +1,7 @@
 #include "net/socket/id_socket_handle.h"
 
 #include "net/socket/id_exceptions.h"
+#include "net/socket/id_socket_address.h"
 #include "net/socket/id_stack.h"
 
 #include <algorithm>
@@ -81,7 +82,7 @@ int32_t TIdSocketHandle::ConnectRemote(int32_t family, int32_t timeoutMs)
         // A bounded connect: start it without blocking, wait for the outcome, then put
         // the socket back into blocking mode (keeping the connect's error for the caller).
         // A remote address that does not convert raises before the mode is touched.
-        if (family != Id_PF_INET6) stack.TextToAddress(RemoteIP);
+        if (!IsIPv6Address(RemoteIP)) stack.TextToAddress(RemoteIP);
         stack.CheckSocketResult(stack.WSSetNonBlocking(SocketId, true));
         result = stack.WSConnect(SocketId, family, RemoteIP, RemotePort);
         if (result == Id_SOCKET_ERROR) {
