@@ -14,8 +14,6 @@ bool IsIPv6Address(const std::string& text)
 
 int32_t AddressFamilyOf(const std::string& ip) { return IsIPv6Address(ip) ? Id_PF_INET6 : Id_PF_INET; }
 
-std::string BracketedHost(const std::string& host) { return IsIPv6Address(host) ? "[" + host + "]" : host; }
-
 int32_t MakeSocketAddress(TIdStack& stack, int32_t family, const std::string& ip, int32_t port, bool emptyMeansAny,
                           winsock::sockaddr_any& out)
 {

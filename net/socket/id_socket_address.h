@@ -13,8 +13,6 @@ class TIdStack;
 bool IsIPv6Address(const std::string& text);
 // Id_PF_INET6 for IPv6 text, Id_PF_INET for anything else.
 int32_t AddressFamilyOf(const std::string& ip);
-// "[ip]" for IPv6 text, where a port follows it; other text unchanged.
-std::string BracketedHost(const std::string& host);
 
 // The platform address of ip:port for a socket of `family`; its length. With
 // emptyMeansAny an empty ip is any local address; IPv4 text is converted by the stack's
