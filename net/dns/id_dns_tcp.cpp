@@ -1,5 +1,6 @@
 #include "net/dns/id_dns_tcp.h"
 
+#include "net/exchange_settings.h"
 #include "net/socket/id_tcp_client.h"
 
 namespace {
@@ -16,10 +17,8 @@ std::string ExchangeOverTcp(const std::string& address, int32_t port, const std:
     TIdTCPClient client;
     client.Host = address;
     client.Port = port;
-    client.ConnectTimeout = timeoutMs;
-    client.ReadTimeout = timeoutMs;
-    client.RequestTimeout = timeoutMs;
-    const TIdExchangeClock clock(client);
+    client.Limits = DnsOverTcpLimits(timeoutMs);
+    const TIdExchangeClock clock(client.Limits);
     client.OpenConnection();
     const std::string message = LengthPrefix(query.size()) + query;
     client.SendBytes(message.data(), static_cast<int32_t>(message.size()));

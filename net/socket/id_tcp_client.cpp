@@ -18,6 +18,7 @@ void TIdTCPClient::DoConnected()
 void TIdTCPClient::OpenConnection()
 {
     if (SocketHandle.Allocated) throw EIdAlreadyConnected();
+    ResetState();
     if (!GSocketStack->IsDottedQuad(Host) && !IsIPv6Address(Host)) ReportStatus(StatusResolving, Host);
     const std::vector<std::string> addresses = GSocketStack->HostToAddresses(Host);
     // Every address of the name in turn, within the one connect bound: a dead first
@@ -38,9 +39,9 @@ void TIdTCPClient::OpenConnection()
 
 int32_t TIdTCPClient::ConnectTimeLeft(std::chrono::steady_clock::time_point started) const
 {
-    if (ConnectTimeout < 0) return ConnectTimeout;
+    if (Limits.ConnectTimeout < 0) return Limits.ConnectTimeout;
     const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-    return static_cast<int32_t>(std::max<int64_t>(ConnectTimeout - spent.count(), 0));
+    return static_cast<int32_t>(std::max<int64_t>(Limits.ConnectTimeout - spent.count(), 0));
 }
 
 void TIdTCPClient::ConnectTo(const std::string& address, int32_t timeoutMs)
@@ -69,10 +70,8 @@ void TIdTCPClient::ConnectTo(const std::string& address, int32_t timeoutMs)
 
 int32_t TIdTCPClient::BoundedConnectTimeout(int32_t connectTimeout) const
 {
-    const int32_t left = ExchangeTimeLeft();
-    if (left == 0) throw EIdReadTimeout();
-    if (left > 0 && (connectTimeout < 0 || left < connectTimeout)) return left;
-    return connectTimeout;
+    bool cut = false;
+    return Limits.BoundWait(connectTimeout, cut);
 }
 
 std::string TIdTCPClient::ConnectAndGetAll()

@@ -17,14 +17,12 @@ public:
     std::string Host;      // name, dotted quad or IPv6 address
     int32_t Port = 0;
     bool UseNagle = true;  // false sets TCP no-delay
-    // Longest wait (ms) for the connect, to all the addresses of the host together; past
-    // it EIdSocketError 10060. WaitForever (the default) leaves it to the platform.
-    int32_t ConnectTimeout = WaitForever;
     std::function<void(TIdComponent& sender)> OnConnected;
 
     virtual void DoConnected();
     // EIdAlreadyConnected when open; any failure after a socket exists closes it again.
-    // A name's addresses are tried in the system's order until one connects.
+    // A name's addresses are tried in the system's order until one connects, all of
+    // them within Limits.ConnectTimeout.
     virtual void OpenConnection();
     // OpenConnection, ReadUntilClosed, CloseConnection (also on failure).
     std::string ConnectAndGetAll();
@@ -32,7 +30,7 @@ public:
 private:
     // One connect to one address, the socket closed again when it fails.
     void ConnectTo(const std::string& address, int32_t timeoutMs);
-    // What is left of ConnectTimeout since `started` (WaitForever when unbounded).
+    // What is left of Limits.ConnectTimeout since `started` (WaitForever when unbounded).
     int32_t ConnectTimeLeft(std::chrono::steady_clock::time_point started) const;
     // A connect bound cut to what is left of a running exchange clock.
     int32_t BoundedConnectTimeout(int32_t connectTimeout) const;
