@@ -41,12 +41,21 @@ void SetNonEmpty(std::string& field, const char* option, const std::string& valu
     field = value;
 }
 
+// A server as typed; an IPv6 address may come in brackets, as in an address with a port.
+void SetServer(TArguments& args, const std::string& value)
+{
+    const bool bracketed = value.size() > 2 && value.front() == '[' && value.back() == ']';
+    args.Server = bracketed ? value.substr(1, value.size() - 2) : value;
+    args.ServerGiven = true;
+}
+
 const std::vector<TSubcommand>& Subcommands()
 {
     static const TOption dataDir{"--data-dir", true, [](TArguments& a, const std::string& v) {
                                      SetNonEmpty(a.DataDir, "--data-dir", v);
                                  }};
     static const TOption port{"--port", true, SetPort};
+    static const TOption server{"--server", true, SetServer};
     static const std::vector<TSubcommand> table = {
         {"lookup", TCommand::Lookup, 0,
          {{"--whois-only", false, [](TArguments& a, const std::string&) { a.WhoisOnly = true; }},
@@ -54,18 +63,10 @@ const std::vector<TSubcommand>& Subcommands()
           {"-o", true, [](TArguments& a, const std::string& v) { SetNonEmpty(a.OutputFile, "-o", v); }},
           dataDir}},
         {"whois", TCommand::Whois, 43,
-         {{"--server", true,
-           [](TArguments& a, const std::string& v) {
-               a.Server = v;
-               a.ServerGiven = true;
-           }},
+         {server,
           port}},
         {"dns", TCommand::Dns, 53,
-         {{"--server", true,
-           [](TArguments& a, const std::string& v) {
-               a.Server = v;
-               a.ServerGiven = true;
-           }},
+         {server,
           port,
           {"--type", true,
            [](TArguments& a, const std::string& v) {

@@ -41,6 +41,21 @@ void Describe(const QTreeWidgetItem& node, int depth, QStringList& lines)
 
 const QString Screenshots = QStringLiteral(NORVANE_BIN_DIR "/../screenshots");
 
+// The namespace's resolver configuration rewritten in place for a while.
+class ResolverConfig {
+public:
+    ResolverConfig(std::string path, const std::string& text) : FPath(std::move(path)), FSaved(ReadFileBytes(FPath))
+    {
+        WriteFileBytes(FPath, text);
+    }
+    ~ResolverConfig() { WriteFileBytes(FPath, FSaved); }
+    ResolverConfig(const ResolverConfig&) = delete;
+    ResolverConfig& operator=(const ResolverConfig&) = delete;
+
+private:
+    std::string FPath, FSaved;
+};
+
 }  // namespace
 
 class WindowInFakeInternet : public QObject {
@@ -127,6 +142,26 @@ private slots:
         // The whole tree, opened, for the record.
         Tree()->expandAll();
         KeepScreenshot(QStringLiteral("dns-page-expanded.png"));
+    }
+
+    // A computer whose first name server is IPv6; a domain with IPv4 and IPv6 addresses,
+    // a name server with an IPv6 address only, and a whois server reachable over IPv6
+    // only, whose first address refuses the connection.
+    void FullLookupOverIpv6GivesTheExpectedFile()
+    {
+        const char* path = std::getenv("FAKE_INTERNET_RESOLV");
+        const char* v6First = std::getenv("FAKE_INTERNET_RESOLV_V6_FIRST");
+        QVERIFY(path != nullptr && v6First != nullptr);
+        const ResolverConfig config(path, v6First);
+        cleanup();
+        Open(FDataDir);
+        QCOMPARE(FWindow->DefaultDnsServer, std::string("fd00:6e76::53"));
+        Lookup(QStringLiteral("dual.example"), true, true);
+        QVERIFY(FDesktop->Boxes.empty());
+        QCOMPARE(Tree()->topLevelItemCount(), 2);
+        ExpectSavedFile(QStringLiteral("dual_example.txt"), "dual.example.txt");
+        Tree()->expandAll();
+        KeepScreenshot(QStringLiteral("dns-page-ipv6.png"));
     }
 
     // The domain's own server answers the question for all records with one synthesized
@@ -241,6 +276,8 @@ private slots:
             {"127.0.1.99", QStringLiteral("web2.norvane.test")},     // no such name: kept
             {"127.0.0.53", QStringLiteral("web2.norvane.test")},     // a zone nobody serves: kept
             {"abc", QStringLiteral("web2.norvane.test")},            // 255.255.255.255: kept
+            {"fd00:6e76::11", QStringLiteral("web6.dual.example")},  // IPv6, the ip6.arpa zone
+            {"fd00:6e76::99", QStringLiteral("web6.dual.example")},  // no such name: kept
             {"127.0.1.30", QStringLiteral("Aucun enregistrement trouvé...")},
         };
         for (const auto& s : steps) {

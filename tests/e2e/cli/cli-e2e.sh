@@ -190,7 +190,17 @@ dns_checks() {
 127.0.0.54 0x8180 nullmx.minimal.norvane.test MX nullmx.minimal.norvane.test MX
 127.0.0.54 0x8180 selfmx.minimal.norvane.test MX selfmx.minimal.norvane.test MX
 127.0.0.53 0x8500 Café.テスト ANY xn--caf-dma.xn--zckzah ANY
+fd00:6e76::53 0x8500 dual.example SOA dual.example SOA
+::1 0x8500 dual.example SOA dual.example SOA
 QUERIES
+
+  # A reply cut at 512 bytes is asked again over TCP, as dig does by itself.
+  run dns --server '[fd00:6e76::53]' --type A big.dual.example
+  check "dns over TCP status" "0|" "$status|$err"
+  printf '%s' "$out" | head -1 | grep -Eq '^ID [0-9]+	Flags 0x8500	QD 1	AN 40	NS 0	AR 0	TCP$' ||
+    fail "dns over TCP header: $(printf '%s' "$out" | head -1)"
+  check "dns over TCP answers" "$(dig +noedns +noall +answer @fd00:6e76::53 big.dual.example A |
+    awk '{ $1 = $1; print }' | sed 's/\([^ ]\)\.\( \|$\)/\1\2/g' | sort)" "$(cli_section AN)"
 
   # Replies that end with an HINFO record's empty OS text, a root exchange or a pointer.
   local line
@@ -234,7 +244,27 @@ resolve_ip_checks() {
 127.0.1.30|0|Aucun enregistrement trouvé...
 127.0.1.99|1|Hôte n'a pas été trouvé...
 127.0.0.53|1|Echec de la fonction...
+fd00:6e76::11|0|web6.dual.example
+fd00:6e76::99|1|Hôte n'a pas été trouvé...
 ADDRESSES
+}
+
+# A computer whose first name server is IPv6, a domain with addresses of both families,
+# and its whois server reachable over IPv6 only, behind an address that refuses.
+ipv6_checks() {
+  local saved
+  saved=$(cat "$FAKE_INTERNET_RESOLV"; echo .); saved=${saved%.}
+  printf '%s' "$FAKE_INTERNET_RESOLV_V6_FIRST" > "$FAKE_INTERNET_RESOLV"
+  run lookup --data-dir "$FAKE_INTERNET_DIR/data" -o "$scratch/dual.txt" dual.example
+  check "IPv6 lookup -o" "0|" "$status|$out$err"
+  cmp "$here/../expected/dual.example.txt" "$scratch/dual.txt" || fail "IPv6 lookup -o differs from the window's saved file"
+  run whois --server fd00:6e76::43 dual.example
+  check "whois over IPv6" "0|$(cat "$here/../whois/dual.example")
+|" "$status|$out|$err"
+  run whois --server whois.dual.example dual.example
+  check "whois past a refusing address" "0|$(cat "$here/../whois/dual.example")
+|" "$status|$out|$err"
+  printf '%s' "$saved" > "$FAKE_INTERNET_RESOLV"
 }
 
 update_checks() {
@@ -290,6 +320,7 @@ case "$mode" in
     lookup_checks
     dns_checks
     resolve_ip_checks
+    ipv6_checks
     update_checks
     ;;
   *) echo "unknown mode $mode"; exit 2 ;;
