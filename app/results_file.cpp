@@ -1,5 +1,6 @@
 #include "app/results_file.h"
 
+#include "runtime/codepage.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
 
@@ -30,7 +31,7 @@ std::string WithClosingEmptyLine(const std::string& page)
     return page + std::string(LineBreak);
 }
 
-std::string ResultsFileContent(const std::string& page, const std::vector<TTreeLine>& tree)
+std::string ResultsFileContent(const std::string& page, const std::vector<TTreeLine>& tree, TFileEncoding encoding)
 {
     std::string content = page;
     for (const TTreeLine& line : tree) {
@@ -38,15 +39,16 @@ std::string ResultsFileContent(const std::string& page, const std::vector<TTreeL
         content += line.Text;
         content += LineBreak;
     }
+    if (encoding == TFileEncoding::Utf8) return ReplaceAll(Cp1252ToUtf8(content), LineBreak, "\n");
     return content;
 }
 
-void SaveResults(IResultsSource& window, const std::string& fileName)
+void SaveResults(IResultsSource& window, const std::string& fileName, TFileEncoding encoding)
 {
     const std::string page = window.MemoText();
     const std::string closed = WithClosingEmptyLine(page);
     if (closed != page) window.SetMemoText(closed);
-    WriteFileBytes(fileName, ResultsFileContent(closed, window.TreeLines()));
+    WriteFileBytes(fileName, ResultsFileContent(closed, window.TreeLines(), encoding));
 }
 
 std::string ProposedFileName(const std::string& nameField) { return ReplaceAll(nameField, ".", "_") + ".txt"; }

@@ -36,7 +36,7 @@ int RunLookup(const TArguments& args, TConsole& console)
         console.Print(ResultsFileContent(WithClosingEmptyLine(window.MemoText()), window.TreeLines()));
     } else {
         try {
-            SaveResults(window, args.OutputFile);
+            SaveResults(window, args.OutputFile, args.Encoding);
         } catch (...) {
             ReportException(console, std::current_exception());
             return ExitCannotCreate;

@@ -5,7 +5,8 @@
 std::string UsageText()
 {
     return "Utilisation :\n"
-           "  norvane-cli lookup [--whois-only | --dns-only] [-o FICHIER] [--data-dir DOSSIER] NOM\n"
+           "  norvane-cli lookup [--whois-only | --dns-only] [-o FICHIER [--encoding utf-8]]\n"
+           "                     [--data-dir DOSSIER] NOM\n"
            "  norvane-cli whois --server HÔTE [--port N] NOM\n"
            "  norvane-cli dns [--server ADRESSE] [--port N] [--type TYPE] [--timeout MS] NOM\n"
            "  norvane-cli resolve-ip ADRESSE\n"
@@ -22,7 +23,8 @@ std::string HelpText()
            "lookup      Ce que fait « Lancer » : recherche Whois et recherche DNS du nom\n"
            "            (--whois-only ou --dns-only pour une seule des deux). Écrit les\n"
            "            résultats comme « Enregistrer sous », en UTF-8 sur la sortie standard,\n"
-           "            ou tels quels dans FICHIER avec -o (Windows-1252, CR LF).\n"
+           "            ou tels quels dans FICHIER avec -o (Windows-1252, CR LF ; UTF-8 avec LF\n"
+           "            avec --encoding utf-8).\n"
            "            Les étapes s'affichent sur la sortie d'erreur si c'est un terminal.\n"
            "              norvane-cli lookup example.org\n"
            "              norvane-cli lookup --dns-only -o example_org.txt example.org\n"

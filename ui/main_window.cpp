@@ -20,6 +20,8 @@
 #include <QShowEvent>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QSize OuterSize(696, 480);
@@ -88,6 +90,7 @@ TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
     ApplyFormColors(this);
     CreateImages();
     WireEvents();
+    SetMinimumSize();
     resize(OuterSize);
     try {
         FormCreate();
@@ -104,6 +107,7 @@ ILookupWindow& TFMain::LookupWindow() { return *FLookupWindow; }
 void TFMain::CreateImages()
 {
     ui->ImageTop->setPixmap(RenderSvg(Images::Globe, QSize(47, 49)));
+    setWindowIcon(ApplicationIcon());
     ui->SpeedButton2->setIcon(QIcon(RenderSvg(Images::Glyph32, QSize(32, 32))));
     const QIcon small(RenderSvg(Images::Glyph16, QSize(16, 16)));
     ui->SpeedButton3->setIcon(small);
@@ -221,7 +225,10 @@ void TFMain::Aide1Click()
 {
     const std::string path = HelpDir + "nvHelp.html";
     if (path.size() + 1 > PathLimit) return;
-    FDesktop.ShellOpen(this, QFile::decodeName(QByteArray::fromStdString(path)));
+    OpenOrExplain(FDesktop, this, QFile::decodeName(QByteArray::fromStdString(path)),
+                  QStringLiteral("L'aide n'a pas pu être ouverte : aucun programme de l'ordinateur ne s'est "
+                                 "chargé de l'afficher. Vous pouvez l'ouvrir avec un navigateur Web ; "
+                                 "elle se trouve dans le fichier :"));
 }
 
 void TFMain::Aproposde1Click()
@@ -231,6 +238,20 @@ void TFMain::Aproposde1Click()
 }
 
 void TFMain::Quitter1Click() { close(); }
+
+void TFMain::SetMinimumSize()
+{
+    // The top panel's controls stay left of the globe; the IP resolver's panel stays whole
+    // above the status bar. The window adds its menu bar to what its client area needs.
+    int right = 0;
+    for (const QWidget* control : {static_cast<QWidget*>(ui->LEditName), static_cast<QWidget*>(ui->SpeedButton2),
+                                   static_cast<QWidget*>(ui->CheckWhois), static_cast<QWidget*>(ui->CheckDNS)})
+        right = std::max(right, control->geometry().right() + 1);
+    const int page = ui->PanelDNS->geometry().bottom() + 1;
+    ui->ClientArea->setMinimumSize(right + ui->ImageTop->width(), ui->PanelTop->height() +
+                                                                      ui->PageControl->PageOverhead().height() + page +
+                                                                      ui->StatusBar->height());
+}
 
 void TFMain::PlaceOnScreen()
 {

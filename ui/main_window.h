@@ -98,6 +98,8 @@ private:
     // The database update dialog runs here; the catalogue is reloaded after it whatever
     // happened in it.
     void RunUpdateDialog();
+    // The smallest size at which every control of the form is whole.
+    void SetMinimumSize();
     // Outer size 696 x 480 once the window manager's frame is known, centred on the screen.
     void PlaceOnScreen();
 

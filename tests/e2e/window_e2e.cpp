@@ -21,16 +21,6 @@
 
 namespace {
 
-struct SavingDesktop : FakeDesktop {
-    QString Answer;
-    QString Proposed;
-    QString SaveFileName(QWidget*, const QString& proposed, const QString&) override
-    {
-        Proposed = proposed;
-        return Answer;
-    }
-};
-
 // One line per node: TABs for the depth, the text, and the node's image and data.
 void Describe(const QTreeWidgetItem& node, int depth, QStringList& lines)
 {
@@ -49,14 +39,14 @@ class WindowInFakeInternet : public QObject {
 private:
     std::string FDataDir;
     QTemporaryDir FScratch;
-    std::unique_ptr<SavingDesktop> FDesktop;
+    std::unique_ptr<FakeDesktop> FDesktop;
     std::unique_ptr<TFMain> FWindow;
 
     template <typename T> T* Find(const char* name) const { return FindControl<T>(*FWindow, name); }
     QTreeWidget* Tree() const { return Find<QTreeWidget>("TreeDNS"); }
     void Open(const std::string& dataDir)
     {
-        FDesktop = std::make_unique<SavingDesktop>();
+        FDesktop = std::make_unique<FakeDesktop>();
         static_cast<TApplication*>(qApp)->SetDesktop(*FDesktop);
         FWindow = std::make_unique<TFMain>(*FDesktop, dataDir);
         FWindow->show();

@@ -5,7 +5,9 @@
 #include "ui/application.h"
 
 #include <QEvent>
+#include <QFile>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 
 namespace {
@@ -62,6 +64,38 @@ private slots:
             QCOMPARE(FDesktop.Boxes[0].Caption, QStringLiteral("uitest_application"));
             QCOMPARE(FDesktop.Boxes[0].Icon, QMessageBox::Critical);
         }
+    }
+
+    void FrenchToolkitIconAndDesktopEntry()
+    {
+        // Whatever the locale the test runs under.
+        const struct {
+            const char* context;
+            const char* english;
+            QString french;
+        } texts[] = {
+            {"QFileDialog", "Save As", QStringLiteral("Enregistrer sous")},
+            {"QPlatformTheme", "Cancel", QStringLiteral("Annuler")},
+            {"QFileDialog", "%1 already exists.\nDo you want to replace it?",
+             QStringLiteral("Le fichier %1 existe déjà\nVoulez-vous l'écraser ?")},
+        };
+        for (const auto& t : texts) QCOMPARE(QCoreApplication::translate(t.context, t.english), t.french);
+        QVERIFY(QFile::exists(QStringLiteral(NORVANE_SOURCE_DIR "/packaging/") + QGuiApplication::desktopFileName() +
+                              QStringLiteral(".desktop")));
+        QVERIFY(QApplication::windowIcon().availableSizes().contains(QSize(128, 128)));
+    }
+
+    void MnemonicsAreUnderlinedWhileAltIsHeld()
+    {
+        QPushButton button(QStringLiteral("Lancer"));
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        const auto underlined = [&] { return QApplication::style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, &button); };
+        QCOMPARE(underlined(), 0);
+        QTest::keyPress(&button, Qt::Key_Alt, Qt::AltModifier);
+        QCOMPARE(underlined(), 1);
+        QTest::keyRelease(&button, Qt::Key_Alt);
+        QCOMPARE(underlined(), 0);
     }
 
     void AClickHandlerThatThrowsLeavesTheProgramRunning()

@@ -72,6 +72,7 @@ lookup a.test b.test|argument en trop : "b.test"
 lookup --whois-only --dns-only a.test|--whois-only et --dns-only s'excluent
 lookup --output x a.test|option inconnue pour lookup : "--output"
 lookup a.test -o|l'option -o attend une valeur
+lookup --encoding latin1 a.test|encodage inconnu : "latin1" (windows-1252 ou utf-8)
 whois a.test|whois demande --server
 whois --server h --port 70000 a.test|port invalide : "70000" (de 1 à 65535)
 dns --type AAAA a.test|type inconnu : "AAAA"
@@ -93,6 +94,11 @@ lookup_checks() {
   check "lookup -o status" 0 "$status"
   check "lookup -o prints nothing" "" "$out$err"
   cmp "$expected_file" "$scratch/saved.txt" || fail "lookup -o differs from the window's saved file"
+  # The same lookup saved as UTF-8: the Windows-1252 file converted, CR LF made LF.
+  run lookup --data-dir "$data" -o "$scratch/utf8.txt" --encoding utf-8 norvane.test
+  check "lookup -o --encoding utf-8" "0|" "$status|$out$err"
+  cmp <(iconv -f WINDOWS-1252 -t UTF-8 "$scratch/saved.txt" | sed 's/\r$//') "$scratch/utf8.txt" ||
+    fail "the UTF-8 file is not the Windows-1252 one converted"
 
   run lookup --data-dir "$data" norvane.test
   check "lookup status" 0 "$status"
