@@ -33,14 +33,14 @@ std::string WithClosingEmptyLine(const std::string& page)
 
 std::string ResultsFileContent(const std::string& page, const std::vector<TTreeLine>& tree, TFileEncoding encoding)
 {
-    std::string content = page;
+    std::string lines;
     for (const TTreeLine& line : tree) {
-        content.append(static_cast<size_t>(line.Depth > 0 ? line.Depth : 0), '\t');
-        content += line.Text;
-        content += LineBreak;
+        lines.append(static_cast<size_t>(line.Depth > 0 ? line.Depth : 0), '\t');
+        lines += line.Text;
+        lines += LineBreak;
     }
-    if (encoding == TFileEncoding::Utf8) return ReplaceAll(Cp1252ToUtf8(content), LineBreak, "\n");
-    return content;
+    if (encoding == TFileEncoding::Utf8) return ReplaceAll(page + Cp1252ToUtf8(lines), LineBreak, "\n");
+    return Utf8ToCp1252(page) + lines;
 }
 
 void SaveResults(IResultsSource& window, const std::string& fileName, TFileEncoding encoding)

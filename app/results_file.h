@@ -3,7 +3,9 @@
 #include <vector>
 
 // The results file: the whois page, then the results tree, one line per node indented
-// with one TAB per level, CR LF, Windows-1252 bytes.
+// with one TAB per level, CR LF, Windows-1252 bytes. The page's text is UTF-8 (a whois
+// reply may hold characters the code page lacks; they are written as "?"), the tree's
+// Windows-1252.
 
 // One node of the tree in tree order (a node, then its children, then its next sibling).
 struct TTreeLine {

@@ -57,12 +57,15 @@ const std::vector<TSubcommand>& Subcommands()
                                      SetNonEmpty(a.DataDir, "--data-dir", v);
                                  }};
     static const TOption port{"--port", true, SetPort};
+    static const TOption keepAccents{"--keep-accents", false,
+                                     [](TArguments& a, const std::string&) { a.KeepAccents = true; }};
     static const std::vector<TSubcommand> table = {
         {"lookup", TCommand::Lookup, 0,
          {{"--whois-only", false, [](TArguments& a, const std::string&) { a.WhoisOnly = true; }},
           {"--dns-only", false, [](TArguments& a, const std::string&) { a.DnsOnly = true; }},
           {"-o", true, [](TArguments& a, const std::string& v) { SetNonEmpty(a.OutputFile, "-o", v); }},
           {"--encoding", true, SetEncoding},
+          keepAccents,
           dataDir}},
         {"whois", TCommand::Whois, 43,
          {{"--server", true,
@@ -70,7 +73,8 @@ const std::vector<TSubcommand>& Subcommands()
                a.Server = v;
                a.ServerGiven = true;
            }},
-          port}},
+          port,
+          keepAccents}},
         {"dns", TCommand::Dns, 53,
          {{"--server", true,
            [](TArguments& a, const std::string& v) {

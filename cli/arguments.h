@@ -20,6 +20,8 @@ struct TArguments {
     std::string OutputFile;
     // lookup -o: how the file is written (--encoding).
     TFileEncoding Encoding = TFileEncoding::Windows1252;
+    // lookup, whois: the reply keeps its 8-bit characters (--keep-accents).
+    bool KeepAccents = false;
     // lookup, update: where whois.dat and dns.dat are; empty for the executable's folder.
     std::string DataDir;
     // whois: the server (required); dns: the server, or empty for the computer's own.

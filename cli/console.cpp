@@ -7,6 +7,8 @@ std::string ForTerminal(std::string_view text) { return ReplaceAll(Cp1252ToUtf8(
 
 void TConsole::Print(std::string_view text) { FOut << ForTerminal(text); }
 
+void TConsole::PrintUtf8(std::string_view text) { FOut << ReplaceAll(text, "\r\n", "\n"); }
+
 void TConsole::Error(std::string_view text)
 {
     if (text.empty()) return;

@@ -11,6 +11,7 @@
 #include "ui/colors.h"
 #include "ui/desktop.h"
 #include "ui/server_form.h"
+#include "ui/user_settings.h"
 #include "ui_main_window.h"
 
 #include <QApplication>
@@ -85,7 +86,8 @@ TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
     SubstituteFormFont();
     ui->setupUi(this);
     FTreeNodes = std::make_unique<TTreeNodes>(*ui->TreeDNS, FImageList);
-    IdWhois1->ASCIIFilter = true;
+    ui->ConserverAccents1->setChecked(KeepAccentsSetting());
+    IdWhois1->ASCIIFilter = !ui->ConserverAccents1->isChecked();
     CreateDnsResolver();
     ApplyFormColors(this);
     CreateImages();
@@ -131,6 +133,7 @@ void TFMain::WireEvents()
     connect(ui->Aide1, &QAction::triggered, this, &TFMain::Aide1Click);
     connect(ui->Aproposde1, &QAction::triggered, this, &TFMain::Aproposde1Click);
     connect(ui->Quitter1, &QAction::triggered, this, &TFMain::Quitter1Click);
+    connect(ui->ConserverAccents1, &QAction::triggered, this, &TFMain::ConserverAccents1Click);
 }
 
 void TFMain::FormCreate()
@@ -168,7 +171,7 @@ void TFMain::SetMemoText(const std::string& text)
 {
     FMemoText = text;
     // The page keeps CR LF line breaks; the widget wants LF.
-    ui->MemoWhois->setPlainText(FromAnsi(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    ui->MemoWhois->setPlainText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void TFMain::ReloadWhoisServers() { WhoisServers.LoadFromFile(AppDir + "whois.dat"); }
@@ -238,6 +241,12 @@ void TFMain::Aproposde1Click()
 }
 
 void TFMain::Quitter1Click() { close(); }
+
+void TFMain::ConserverAccents1Click(bool checked)
+{
+    IdWhois1->ASCIIFilter = !checked;
+    SetKeepAccentsSetting(checked);
+}
 
 void TFMain::SetMinimumSize()
 {

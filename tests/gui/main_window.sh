@@ -61,7 +61,7 @@ trap 'cleanup; rm -rf "$folder"' EXIT
 cp "$program" "$folder/norvane" || fail "cannot copy the program"
 printf '#1\r\nfr=127.0.0.1\r\n' >"$folder/whois.dat"
 cd "$folder" || fail "no program folder"
-LC_ALL=C LANG=C LANGUAGE= ./norvane >/dev/null 2>&1 &
+LC_ALL=C LANG=C LANGUAGE= XDG_CONFIG_HOME="$folder/config" ./norvane >/dev/null 2>&1 &
 app_pid=$!
 
 window=
@@ -154,17 +154,12 @@ read -r min_w min_h < <(sed -n 's/.*program specified minimum size: \([0-9]*\) b
 xdotool windowsize "$window" "$min_w" "$min_h"
 sleep 0.5
 import -window root -crop "${min_w}x${min_h}+${X}+${Y}" +repage "$shots/main-window-minimum.png"
-# The menus' mnemonic letters, underlined while Alt is held.
-xdotool windowfocus "$window"
-xdotool keydown alt
-sleep 0.3
-import -window root -crop "${min_w}x20+${X}+${Y}" +repage "$shots/menu-bar-alt.png"
-xdotool keyup alt
 
 # Fichier > Quitter ends the program.
 xdotool mousemove $((X + 20)) $((Y + 8)) click 1
 sleep 0.4
-xdotool key Down Down Return
+import -window root -crop "${min_w}x140+${X}+${Y}" +repage "$shots/file-menu.png"
+xdotool key Down Down Down Return
 wait_for 100 bash -c "! kill -0 $app_pid" || fail "Quitter did not end the program"
 wait "$app_pid"
 status=$?
