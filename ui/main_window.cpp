@@ -92,7 +92,7 @@ TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
     ApplyFormColors(this);
     CreateImages();
     WireEvents();
-    SetMinimumSize();
+    FitMinimumSize();
     resize(OuterSize);
     try {
         FormCreate();
@@ -248,7 +248,7 @@ void TFMain::ConserverAccents1Click(bool checked)
     SetKeepAccentsSetting(checked);
 }
 
-void TFMain::SetMinimumSize()
+void TFMain::FitMinimumSize()
 {
     // The top panel's controls stay left of the globe; the IP resolver's panel stays whole
     // above the status bar. The window adds its menu bar to what its client area needs.

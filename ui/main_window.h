@@ -101,7 +101,7 @@ private:
     // happened in it.
     void RunUpdateDialog();
     // The smallest size at which every control of the form is whole.
-    void SetMinimumSize();
+    void FitMinimumSize();
     // Outer size 696 x 480 once the window manager's frame is known, centred on the screen.
     void PlaceOnScreen();
 

@@ -55,8 +55,8 @@ void TFMain::Enregistrersous1Click()
     // back whole or as its description alone.
     const QString utf8 = QStringLiteral("Texte UTF-8 (*.txt)");
     QString filter;
-    const QString chosen =
-        FDesktop.SaveFileName(this, proposed, ToolkitFilter(QStringLiteral("Fichiers *.txt|*.txt|") + utf8 + "|*.txt"), &filter);
+    const QString filters = ToolkitFilter(QStringLiteral("Fichiers *.txt|*.txt|") + utf8 + QStringLiteral("|*.txt"));
+    const QString chosen = FDesktop.SaveFileName(this, proposed, filters, &filter);
     if (chosen.isEmpty()) return;
     const std::string fileName = WithTxtExtension(QFile::encodeName(chosen).toStdString());
     TResultsAdapter window(*this, *ui->TreeDNS);

@@ -157,16 +157,21 @@ private slots:
             QString shown;
             std::string saved;
         } cases[] = {
-            {false, "accents-utf8.test", QStringLiteral("holder:      SociC)tC) GC)nC)rale\naddress:     C\tlysC)e, ZC<rich\n"),
+            {false, "accents-utf8.test",
+             QStringLiteral("holder:      SociC)tC) GC)nC)rale\naddress:     C\tlysC)e, ZC<rich\n"),
              "SociC)tC) GC)nC)rale\r\naddress:     C\tlysC)e, ZC<rich"},
-            {false, "accents-cp1252.test", QStringLiteral("holder:      Sociiti Ginirale\naddress:     Ilysie, Z|rich\n"),
+            {false, "accents-cp1252.test",
+             QStringLiteral("holder:      Sociiti Ginirale\naddress:     Ilysie, Z|rich\n"),
              "Sociiti Ginirale\r\naddress:     Ilysie, Z|rich"},
-            {true, "accents-utf8.test", readable, "Soci\xE9t\xE9 G\xE9n\xE9rale\r\naddress:     \xC9lys\xE9" "e, Z\xFCrich"},
-            {true, "accents-cp1252.test", readable, "Soci\xE9t\xE9 G\xE9n\xE9rale\r\naddress:     \xC9lys\xE9" "e, Z\xFCrich"},
+            {true, "accents-utf8.test", readable,
+             "Soci\xE9t\xE9 G\xE9n\xE9rale\r\naddress:     \xC9lys\xE9" "e, Z\xFCrich"},
+            {true, "accents-cp1252.test", readable,
+             "Soci\xE9t\xE9 G\xE9n\xE9rale\r\naddress:     \xC9lys\xE9" "e, Z\xFCrich"},
         };
         for (const auto& c : cases) {
             // Chosen in the menu, then the window is closed and opened again: it remembers.
-            if (Find<QAction>("ConserverAccents1")->isChecked() != c.keep) Find<QAction>("ConserverAccents1")->trigger();
+            if (Find<QAction>("ConserverAccents1")->isChecked() != c.keep)
+                Find<QAction>("ConserverAccents1")->trigger();
             cleanup();
             Open(FDataDir);
             QCOMPARE(Find<QAction>("ConserverAccents1")->isChecked(), c.keep);

@@ -207,7 +207,8 @@ private slots:
             QStringList items;
             QStringList shortcuts;
         } menus[] = {
-            {"Fichier1", "&Fichier", {"&Enregistrer sous", "&Conserver les accents", "&Quitter"}, {"Ctrl+S", "", "Ctrl+Q"}},
+            {"Fichier1", "&Fichier", {"&Enregistrer sous", "&Conserver les accents", "&Quitter"},
+             {"Ctrl+S", "", "Ctrl+Q"}},
             {"ServeursWhois1", "&Bases de données", {"&Mise à jour..."}, {""}},
             {"N1", "?", {"&Rubriques d'aide", "&A propos de"}, {"F1", ""}},
         };

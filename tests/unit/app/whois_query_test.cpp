@@ -35,7 +35,8 @@ TEST(DecodeWhoisReply, Utf8WhenWellFormedElseWindows1252)
     } cases[] = {
         {"", ""},
         {"SociC)tC) GC)nC)rale\r\n", "SociC)tC) GC)nC)rale\r\n"},  // cleared to ASCII: unchanged
-        {"Soci\xC3\xA9t\xC3\xA9 \xC3\x89lys\xC3\xA9" "e Z\xC3\xBCrich", "Soci\u00E9t\u00E9 \u00C9lys\u00E9" "e Z\u00FCrich"},
+        {"Soci\xC3\xA9t\xC3\xA9 \xC3\x89lys\xC3\xA9" "e Z\xC3\xBCrich",
+         "Soci\u00E9t\u00E9 \u00C9lys\u00E9" "e Z\u00FCrich"},
         {"\xE2\x82\xAC \xF0\x9F\x8C\x8D \xF4\x8F\xBF\xBF", "\u20AC \U0001F30D \U0010FFFF"},
         {"Soci\xE9t\xE9 \xC9lys\xE9" "e Z\xFCrich \x80", "Soci\u00E9t\u00E9 \u00C9lys\u00E9" "e Z\u00FCrich \u20AC"},
         // Not UTF-8: overlong, surrogate, past U+10FFFF, cut short, stray continuation.
