@@ -118,7 +118,7 @@ xprop -id "$window" WM_CLASS | grep -q '= "norvane",' || fail "WM_CLASS: $(xprop
 # Ctrl+S: the save dialog, in French under the C locale. A name that exists brings the
 # overwrite question, which "No" (Escape) answers; Escape then closes the dialog.
 : >"$folder/existant.txt"
-xdotool windowfocus "$window"
+xdotool windowfocus --sync "$window"
 xdotool key ctrl+s
 dialog=
 find_dialog() { dialog=$(xdotool search --onlyvisible --name '^Enregistrer sous$' | head -1); [ -n "$dialog" ]; }
@@ -126,7 +126,7 @@ wait_for 100 find_dialog || fail "no dialog \"Enregistrer sous\" after Ctrl+S"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell --prefix DIALOG_ "$dialog")"
 import -window root -crop "${DIALOG_WIDTH}x${DIALOG_HEIGHT}+${DIALOG_X}+${DIALOG_Y}" +repage "$shots/save-dialog.png"
-xdotool windowfocus "$dialog"
+xdotool windowfocus --sync "$dialog"
 xdotool key ctrl+a
 xdotool type --delay 10 "$folder/existant.txt"
 xdotool key Return
@@ -138,11 +138,11 @@ find_question() {
 wait_for 100 find_question || fail "no overwrite question"
 sleep 0.3
 import -window root "$shots/overwrite-question.png"
-xdotool windowfocus "$question"
+xdotool windowfocus --sync "$question"
 xdotool key Escape
 wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Enregistrer sous\$' | grep -v '^$dialog\$' | grep -q ." ||
   fail "the overwrite question did not close"
-xdotool windowfocus "$dialog"
+xdotool windowfocus --sync "$dialog"
 xdotool key Escape
 wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Enregistrer sous\$' | grep -q ." || fail "the dialog did not close"
 [ -s "$folder/existant.txt" ] && fail "answering No replaced the file"
