@@ -33,8 +33,8 @@ TFAbout::~TFAbout() = default;
 
 namespace {
 
-const QString NotOpened = QStringLiteral("L'adresse n'a pas pu être ouverte : aucun programme de l'ordinateur "
-                                         "ne s'en est chargé. Vous pouvez la recopier :");
+const QString NotOpened = QStringLiteral("L'adresse n'a pas pu être ouverte\u00A0: aucun programme de "
+                                         "l'ordinateur ne s'en est chargé.\nVous pouvez la recopier\u00A0:");
 
 }  // namespace
 

@@ -229,9 +229,9 @@ void TFMain::Aide1Click()
     const std::string path = HelpDir + "nvHelp.html";
     if (path.size() + 1 > PathLimit) return;
     OpenOrExplain(FDesktop, this, QFile::decodeName(QByteArray::fromStdString(path)),
-                  QStringLiteral("L'aide n'a pas pu être ouverte : aucun programme de l'ordinateur ne s'est "
-                                 "chargé de l'afficher. Vous pouvez l'ouvrir avec un navigateur Web ; "
-                                 "elle se trouve dans le fichier :"));
+                  QStringLiteral("L'aide n'a pas pu être ouverte\u00A0: aucun programme de l'ordinateur ne "
+                                 "s'est chargé de l'afficher.\nVous pouvez l'ouvrir avec un navigateur Web\u00A0; "
+                                 "elle se trouve dans le fichier\u00A0:"));
 }
 
 void TFMain::Aproposde1Click()

@@ -112,6 +112,18 @@ xdotool key Return
 wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Norvane\$' | grep -v '^$window\$' | grep -q ." ||
   fail "the About box did not close"
 
+# F1, with no browser on this computer: a box says so and where the help file is.
+cp "$(dirname "$program")/nvHelp.html" "$folder/" || fail "no help file beside the program"
+xdotool windowfocus --sync "$window"
+xdotool key F1
+wait_for 100 find_about || fail "no box after F1 without a browser"
+sleep 0.3
+import -window root "$shots/help-not-opened.png"
+xdotool windowfocus --sync "$about"
+xdotool key Return
+wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Norvane\$' | grep -v '^$window\$' | grep -q ." ||
+  fail "the help box did not close"
+
 # The window names itself to the desktop as its entry expects (StartupWMClass=norvane).
 xprop -id "$window" WM_CLASS | grep -q '= "norvane",' || fail "WM_CLASS: $(xprop -id "$window" WM_CLASS)"
 

@@ -547,7 +547,7 @@ private slots:
         QCOMPARE(FDesktop->Boxes[0].Caption, QStringLiteral("Norvane"));
         QCOMPARE(FDesktop->Boxes[0].Icon, QMessageBox::Warning);
         QVERIFY(FDesktop->Boxes[0].Text.startsWith(QStringLiteral("L'aide n'a pas pu être ouverte")));
-        QVERIFY(FDesktop->Boxes[0].Text.endsWith(QStringLiteral(" :\n\n") + help));
+        QVERIFY(FDesktop->Boxes[0].Text.endsWith(QStringLiteral("fichier\u00A0:\n\n") + help));
         FDesktop->OpenFails = false;
 
         // 259 characters and the terminator fit the limit; one more is refused, never cut.
