@@ -1,6 +1,7 @@
 #include "app/data_folder.h"
 
 #include "runtime/files.h"
+#include "update/data_stamp.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -32,22 +33,35 @@ void MakeFolders(const std::string& folder)
     }
 }
 
+// A per-user copy is refreshed when the shipped one carries a newer stamp (a package
+// upgrade), or when it has no stamp at all (unusable, it could never be updated).
+bool ShippedIsNewer(const std::string& shippedBytes, const std::string& userPath)
+{
+    std::string shipped, user;
+    if (!StampOfText(shippedBytes, shipped)) return false;
+    if (!StampOfText(ReadFileBytes(userPath), user)) return true;
+    return StampIsNewer(shipped, user);
+}
+
 void SeedUserFolder(const std::string& shipped, const std::string& user)
 {
     MakeFolders(user);
     for (const char* name : SharedFiles) {
-        if (Exists(user + name)) continue;
         try {
-            ReplaceFileAtomically(user + name, ReadFileBytes(shipped + name));
+            const std::string bytes = ReadFileBytes(shipped + name);
+            // Another instance may be seeding or updating the same folder at this moment:
+            // a file that appears meanwhile is kept, and no name ever shows a partial file.
+            const bool created = !Exists(user + name) && CreateFileAtomically(user + name, bytes);
+            if (!created && ShippedIsNewer(bytes, user + name)) ReplaceFileAtomically(user + name, bytes);
         } catch (const std::exception&) {
             // Reported when the file is read.
         }
     }
 }
 
-std::string HomeFolder()
+// The user's entry in the password database.
+std::string PasswordHome()
 {
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
     const passwd* entry = ::getpwuid(::getuid());
     return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "/";
 }
@@ -68,13 +82,13 @@ TDataFolders FindDataFolders(const std::string& exeDir, const std::string& userD
 std::string UserDataHome(const char* xdgDataHome, const char* home)
 {
     if (xdgDataHome != nullptr && xdgDataHome[0] == '/') return xdgDataHome;
-    std::string base = home != nullptr ? home : "";
+    // A relative HOME would put the data under whatever folder the program starts in.
+    std::string base = home != nullptr && home[0] == '/' ? home : PasswordHome();
     if (!base.empty() && base.back() == '/') base.pop_back();
     return base + "/.local/share";
 }
 
 TDataFolders ProgramDataFolders()
 {
-    const std::string home = HomeFolder();
-    return FindDataFolders(ExecutableDirectory(), UserDataHome(std::getenv("XDG_DATA_HOME"), home.c_str()));
+    return FindDataFolders(ExecutableDirectory(), UserDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
 }

@@ -12,13 +12,15 @@ struct TDataFolders {
 // - otherwise the program is installed: what it ships lies in exeDir/../share/norvane/ (so
 //   that a relocated or merely extracted package works too), the help is opened there, and
 //   the data files live in userDataHome/norvane/. That folder is created when missing and
-//   gets a copy of each shipped data file it lacks; a file it has is never replaced.
+//   gets a copy of each shipped data file it lacks; a file it has is replaced only when
+//   the shipped one's stamp is newer (an upgrade), or when it has no stamp.
 // Seeding is best effort: what cannot be copied shows later as the usual "Cannot open
 // file" naming the per-user file.
 TDataFolders FindDataFolders(const std::string& exeDir, const std::string& userDataHome);
 
 // The base of per-user data: xdgDataHome when it is an absolute path, else
-// home/.local/share. Either may be null.
+// home/.local/share, the home folder of the user's password entry standing in for a home
+// that is not an absolute path. Either may be null.
 std::string UserDataHome(const char* xdgDataHome, const char* home);
 
 // FindDataFolders for the running program and its user's environment.

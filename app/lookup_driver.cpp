@@ -1,7 +1,6 @@
 #include "app/lookup_driver.h"
 
-#include "platform/idna.h"
-#include "runtime/text.h"
+#include "app/lookup_name.h"
 
 #include <exception>
 
@@ -42,9 +41,9 @@ void THourGlass::Restore()
     FWindow.SetScreenCursor(FSaved);
 }
 
-bool TLookupDriver::TakeName()
+bool TLookupDriver::TakeName(std::optional<std::string> (*convert)(std::string_view))
 {
-    const std::optional<std::string> name = AsciiDomainName(Trim(FWindow.NameText()));
+    const std::optional<std::string> name = convert(FWindow.NameText());
     if (!name) {
         FWindow.ShowError(InvalidAddress);
         return false;
@@ -55,7 +54,7 @@ bool TLookupDriver::TakeName()
 
 void TLookupDriver::Button1Click()
 {
-    if (!TakeName()) return;
+    if (!TakeName(LookupName)) return;
     std::string queryTemplate;
     int port = DefaultWhoisPort;
     const std::string host = FindWhoisServer(FServers, FName, queryTemplate, port,
@@ -144,7 +143,7 @@ void TLookupDriver::FinishWithWhois(THourGlass& hourglass, const std::string& ho
 
 void TLookupDriver::SpeedButton3Click()
 {
-    if (!TakeName()) return;
+    if (!TakeName(ByHandQuery)) return;
     SetStage(FWindow, 0);
     THourGlass hourglass(FWindow);
     FWindow.ClearMemo();

@@ -1,7 +1,9 @@
 #pragma once
 #include "app/whois_catalogue.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 // The screen cursor as the lookup sees it.
 enum class TCursor { crDefault, crHourGlass };
@@ -57,8 +59,8 @@ public:
     // Returns the text for the whois page; a failure is an exception carrying its message.
     virtual std::string QueryWhois(const std::string& host, const std::string& queryTemplate, int port,
                                    const std::string& name) = 0;
-    // The query typed by hand: the "Serveur Whois" field's server, the name field's name
-    // (trimmed, in its ASCII form).
+    // The query typed by hand: the "Serveur Whois" field's server, the name field's text
+    // as ByHandQuery makes it.
     virtual std::string QueryWhoisByHand(const std::string& name) = 0;
 };
 
@@ -92,8 +94,8 @@ public:
     void RunDns();
     void RunWhois(const std::string& host, const std::string& queryTemplate, int port);
 
-    // The "Lancer" button of the whois page and Enter in its server field: no validation,
-    // the tree untouched.
+    // The "Lancer" button of the whois page and Enter in its server field: free text, only
+    // control characters refused; the tree untouched.
     void SpeedButton3Click();
 
 private:
@@ -103,8 +105,8 @@ private:
     void FinishWithWhois(THourGlass& hourglass, const std::string& host, const std::string& queryTemplate, int port,
                          const std::string& name);
 
-    // The trimmed name field in its ASCII form; false after telling the user it was refused.
-    bool TakeName();
+    // The name field as `convert` makes it; false after telling the user it was refused.
+    bool TakeName(std::optional<std::string> (*convert)(std::string_view));
 
     ILookupWindow& FWindow;
     const TWhoisServers& FServers;

@@ -80,7 +80,7 @@ int main(int argc, char** argv)
                 whois.Port = server.Port();
                 whois.ASCIIFilter = filter == 1;
                 // A reply this large passes the window's bound only when it is raised.
-                whois.MaxReplySize = std::max<int64_t>(whois.MaxReplySize, static_cast<int64_t>(size));
+                whois.Limits.MaxReplySize = std::max<int64_t>(whois.Limits.MaxReplySize, static_cast<int64_t>(size));
                 const long long before = StatusBytes("VmRSS");
                 const bool measured = filter == 1 && ResetPeakMemory();
                 const auto start = Clock::now();

@@ -13,11 +13,12 @@ public:
     {
     }
 
-    // Program text on standard output, converted, with no line break added.
+    // Program text on standard output, converted and escaped, with no line break added.
     void Print(std::string_view text);
-    // UTF-8 text (the whois page) on standard output, every CR LF made LF.
+    // UTF-8 text (the whois page) on standard output, escaped, every CR LF made LF.
     void PrintUtf8(std::string_view text);
-    // A message on standard error, converted, on a line of its own; nothing when empty.
+    // A message on standard error, converted and escaped, on a line of its own; nothing
+    // when empty.
     void Error(std::string_view text);
     // Progress for a person watching: like Error, but only when standard error is a terminal.
     void Progress(std::string_view text);
@@ -33,3 +34,7 @@ private:
 
 // Windows-1252 bytes as UTF-8, every CR LF made LF (a lone CR stays).
 std::string ForTerminal(std::string_view text);
+
+// Control characters other than CR, LF and TAB shown as "\x1b" and the like: outside
+// bytes (a whois reply) must not act on the terminal.
+std::string EscapeControls(std::string_view utf8);

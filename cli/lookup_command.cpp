@@ -1,11 +1,11 @@
 // lookup: what "Lancer" does, then the results as "Enregistrer sous" writes them.
 #include "app/data_folder.h"
+#include "app/lookup_name.h"
 #include "app/results_file.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/lookup_window.h"
-#include "platform/idna.h"
 #include "runtime/codepage.h"
 #include "runtime/text.h"
 
@@ -27,8 +27,7 @@ int RunLookup(const TArguments& args, TConsole& console)
     window.IdWhois1.ASCIIFilter = !args.KeepAccents;
 
     // The name the servers will be asked about, when it is not the one typed.
-    const std::string typed = Trim(args.Name);
-    if (const std::optional<std::string> ascii = AsciiDomainName(typed); ascii && *ascii != typed)
+    if (const std::optional<std::string> ascii = LookupName(args.Name); ascii && *ascii != Trim(args.Name))
         console.Progress(*ascii);
     TLookupDriver(window, window.WhoisServers).Button1Click();
     if (window.Refused()) return ExitFailed;

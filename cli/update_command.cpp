@@ -26,5 +26,5 @@ int RunUpdate(const TArguments& args, TConsole& console)
     updater.RunChecks();
     for (const std::string* label : {&updater.LabelDNS, &updater.LabelWhois, &updater.Label1})
         console.Print(*label + "\r\n");
-    return ExitOk;
+    return updater.FailedChecks > 0 ? ExitUpdateFailed : ExitOk;
 }

@@ -24,7 +24,8 @@ std::string HelpText()
            "            (--whois-only ou --dns-only pour une seule des deux). Écrit les\n"
            "            résultats comme « Enregistrer sous », en UTF-8 sur la sortie standard,\n"
            "            ou tels quels dans FICHIER avec -o (Windows-1252, CR LF ; UTF-8 avec LF\n"
-           "            avec --encoding utf-8).\n"
+           "            avec --encoding utf-8). Sur la sortie standard, les caractères de\n"
+           "            contrôle autres que CR, LF et TAB sont écrits échappés (\\x1b).\n"
            "            Les étapes s'affichent sur la sortie d'erreur si c'est un terminal.\n"
            "              norvane-cli lookup example.org\n"
            "              norvane-cli lookup --dns-only -o example_org.txt example.org\n"
@@ -46,11 +47,13 @@ std::string HelpText()
            "Les fichiers whois.dat et dns.dat sont lus dans le dossier du programme s'il\n"
            "contient whois.dat ; sinon (programme installé) dans ~/.local/share/norvane\n"
            "($XDG_DATA_HOME/norvane), qui reçoit au premier lancement une copie de ceux\n"
-           "de share/norvane. --data-dir DOSSIER les fait lire dans DOSSIER.\n"
+           "de share/norvane (et la copie plus récente d'une mise à niveau). --data-dir\n"
+           "DOSSIER les fait lire dans DOSSIER.\n"
            "\n"
            "Code de retour : 0 réussite ; 1 nom refusé ou échec ; 2 échec de la\n"
-           "recherche Whois (lookup écrit tout de même l'arbre DNS) ; 64 ligne de commande\n"
-           "incorrecte ; 73 fichier de résultats impossible à créer.\n";
+           "recherche Whois (lookup écrit tout de même l'arbre DNS) ; 3 échec d'une des\n"
+           "vérifications de update (serveur injoignable, refus, réponse invalide) ;\n"
+           "64 ligne de commande incorrecte ; 73 fichier de résultats impossible à créer.\n";
 }
 
 std::string VersionText() { return std::string("norvane-cli ") + NORVANE_VERSION + "\n"; }

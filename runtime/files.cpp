@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -28,6 +29,39 @@ bool WriteAll(int fd, const std::string& bytes)
         done += static_cast<size_t>(n);
     }
     return true;
+}
+
+// The folder part of a path, "." when it has none.
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new file of a name of its own in the path's folder (so that a rename is atomic and no
+// other writer shares it), written and synced; returns its name.
+std::string WriteBeside(const std::string& path, const std::string& bytes)
+{
+    const size_t slash = path.rfind('/');
+    std::string temporary = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) CannotCreate(path);
+    const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        ::unlink(temporary.c_str());
+        CannotCreate(path);
+    }
+    return temporary;
+}
+
+// A rename is durable once the folder holding the name is synced.
+void SyncFolderOf(const std::string& path)
+{
+    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 }  // namespace
@@ -63,15 +97,25 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
 
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes)
 {
-    const std::string temporary = path + ".new";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) CannotCreate(path);
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    const std::string temporary = WriteBeside(path, bytes);
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         CannotCreate(path);
     }
+    SyncFolderOf(path);
+}
+
+bool CreateFileAtomically(const std::string& path, const std::string& bytes)
+{
+    const std::string temporary = WriteBeside(path, bytes);
+    int status = ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE);
+    // File systems without the no-replace rename still refuse a link over an existing name.
+    if (status != 0 && (errno == EINVAL || errno == ENOSYS)) status = ::link(temporary.c_str(), path.c_str());
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    if (status != 0 && error != EEXIST) CannotCreate(path);
+    SyncFolderOf(path);
+    return status == 0;
 }
 
 std::string ExecutableDirectory()

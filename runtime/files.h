@@ -11,9 +11,13 @@ std::string ReadFileBytes(const std::string& path);
 // Raises EFCreateError "Cannot create file %s" when the file cannot be created or written.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
-// Writes the bytes beside the file, then renames them over it, so that a failure never
-// leaves a half-written file. Raises EFCreateError like WriteFileBytes.
+// Writes the bytes to a file of a unique name beside the file, then renames it over the
+// file, so that neither a failure nor a second writer ever leaves a half-written file under
+// the name. Raises EFCreateError like WriteFileBytes.
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes);
+
+// The same, but a file already under the name stays: false then. Raises EFCreateError.
+bool CreateFileAtomically(const std::string& path, const std::string& bytes);
 
 // The directory of the running executable, with a trailing "/".
 std::string ExecutableDirectory();

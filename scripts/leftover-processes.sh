@@ -1,29 +1,23 @@
 #!/usr/bin/env bash
-# Lists, then stops, the processes a test run left behind: started after the run began
-# (SINCE, a start time in clock ticks since boot as in /proc/PID/stat) and belonging to
-# the project: a program built under TOP, or one whose arguments name a /tmp/norvane-*
-# folder (the system servers the tests configure there). Exits 1 when there were any.
-#   leftover-processes.sh SINCE TOP
+# Lists, then stops, the processes a test run left behind: those still in the run's own
+# process group (GROUP) that started after the run began (SINCE, a start time in clock
+# ticks since boot as in /proc/PID/stat). Processes of other runs, of other users of the
+# machine or a window the developer opened are in other groups and are left alone.
+# Exits 1 when there were any.
+#   leftover-processes.sh GROUP SINCE
 set -uo pipefail
-since=${1:?start time in ticks}; top=${2:?project folder}
-self_and_parents=" "
-p=$$
-while [ "$p" -gt 1 ] 2>/dev/null; do
-  self_and_parents+="$p "
-  p=$(awk '{print $4}' "/proc/$p/stat" 2>/dev/null) || break
-done
+group=${1:?process group of the run}; since=${2:?start time in ticks}
 
 found=()
 for dir in /proc/[0-9]*; do
   pid=${dir#/proc/}
-  case $self_and_parents in *" $pid "*) continue ;; esac
-  # Field 22 of stat is the start time; the command name (field 2) may hold blanks.
-  start=$(sed 's/^.*) //' "$dir/stat" 2>/dev/null | awk '{print $20}') || continue
-  [ -n "$start" ] && [ "$start" -ge "$since" ] || continue
-  exe=$(readlink "$dir/exe" 2>/dev/null)
-  cmd=$( (tr '\0' ' ' < "$dir/cmdline") 2>/dev/null)
-  case "$exe|$cmd" in "$top/"*|*/tmp/norvane-*) found+=("$pid") ;; *) continue ;; esac
-  echo "left running: $pid $cmd"
+  [ "$pid" != "$$" ] || continue
+  # After the command name (field 2, which may hold blanks): field 5 is the process
+  # group, field 22 the start time.
+  read -r pgid start < <(sed 's/^.*) //' "$dir/stat" 2>/dev/null | awk '{print $3, $20}') || continue
+  [ "$pgid" = "$group" ] && [ -n "$start" ] && [ "$start" -ge "$since" ] || continue
+  found+=("$pid")
+  echo "left running: $pid $( (tr '\0' ' ' < "$dir/cmdline") 2>/dev/null)"
 done
 [ ${#found[@]} -eq 0 ] && exit 0
 kill "${found[@]}" 2>/dev/null

@@ -9,6 +9,11 @@
 // False when the text has no line or line 1 holds no "#": such a file is unusable.
 bool StampOfText(std::string_view text, std::string& stamp);
 
+// Whether stamp a is later than stamp b. Stamps are dates written as digits (20261208):
+// of two digit strings the longer, or the larger of equal length, is later; other
+// stamps compare as text.
+bool StampIsNewer(std::string_view a, std::string_view b);
+
 // The text as it is written to disk: every line (split at CR, LF or CR LF, the text
 // ending at a NUL) followed by CR LF.
 std::string DataFileBytes(std::string_view body);

@@ -30,9 +30,9 @@ struct TDataUpdater::TCheck {
 TDataUpdater::TDataUpdater(std::string dataDir, std::string host, int32_t timeout)
     : DataDir(std::move(dataDir)), UpdateHost(std::move(host))
 {
-    IdHTTP.ReadTimeout = timeout;
-    IdHTTP.ConnectTimeout = timeout;
-    IdHTTP.RequestTimeout = UpdateRequestTimeout;
+    IdHTTP.Limits = UpdateCheckLimits();
+    IdHTTP.Limits.ReadTimeout = timeout;
+    IdHTTP.Limits.ConnectTimeout = timeout;
 }
 
 void TDataUpdater::ReadStamps()
@@ -44,19 +44,24 @@ void TDataUpdater::ReadStamps()
 
 void TDataUpdater::RunChecks()
 {
+    FailedChecks = 0;
     IdHTTP.Request.Reset();
-    try {
-        CheckDnsData();
-    } catch (...) {
-    }
+    RunCheck(&TDataUpdater::CheckDnsData);
     IdHTTP.Reply.Reset();
     IdHTTP.Request.Reset();
-    try {
-        CheckWhoisData();
-    } catch (...) {
-    }
+    RunCheck(&TDataUpdater::CheckWhoisData);
     IdHTTP.Reply.Reset();
     IdHTTP.Request.Reset();
+}
+
+void TDataUpdater::RunCheck(void (TDataUpdater::*check)())
+{
+    FCheckDone = false;
+    try {
+        (this->*check)();
+    } catch (...) {
+    }
+    if (!FCheckDone) ++FailedChecks;
 }
 
 void TDataUpdater::CheckDnsData()
@@ -101,6 +106,7 @@ void TDataUpdater::Check(const TCheck& check)
         label = check.Current;
         Label1.clear();
         Repaint(check.Label);
+        FCheckDone = true;
         break;
     case 202:
         // A body that is no data file would make the next opening refuse: keep the old one.
@@ -115,6 +121,7 @@ void TDataUpdater::Check(const TCheck& check)
         (this->*check.Save)(body);
         label = check.Updated;
         Label1.clear();
+        FCheckDone = true;
         break;
     default:
         label = kInvalidReply;

@@ -1,13 +1,9 @@
 #pragma once
+#include "net/exchange_settings.h"
 #include "net/http/id_http.h"
 
 #include <functional>
 #include <string>
-
-// How long the dialog waits for the server: a connect, or a silence within a reply.
-constexpr int32_t UpdateServerTimeout = 30000;
-// How long one check may take in all, connect to last byte, however the server paces it.
-constexpr int32_t UpdateRequestTimeout = 120000;
 
 // What the "Mise à jour" dialog does, apart from its widgets: reads the stamps of the two
 // data files, asks the update server about each, and writes the copies it sends. Label
@@ -15,9 +11,9 @@ constexpr int32_t UpdateRequestTimeout = 120000;
 class TDataUpdater {
 public:
     // dataDir ends with "/"; host is the update server's name (port 80 unless the
-    // client's DefaultPort says otherwise); timeout bounds a connect and every silence
-    // within a reply, in milliseconds.
-    TDataUpdater(std::string dataDir, std::string host, int32_t timeout = UpdateServerTimeout);
+    // client's DefaultPort says otherwise). The client runs with UpdateCheckLimits, the
+    // connect and every silence within a reply bounded by timeout (ms) instead when given.
+    TDataUpdater(std::string dataDir, std::string host, int32_t timeout = UpdateCheckLimits().ReadTimeout);
 
     TIdHTTP IdHTTP;
     std::string DataDir;
@@ -43,7 +39,9 @@ public:
     void ReadStamps();
 
     // Both checks, DNS first, each one's errors dropped, the records reset around them.
+    // FailedChecks counts those that ended with the file neither found current nor replaced.
     void RunChecks();
+    int FailedChecks = 0;
     void CheckDnsData();
     void CheckWhoisData();
     void SaveDnsData(const std::string& body);
@@ -52,6 +50,8 @@ public:
 private:
     struct TCheck;
     void Check(const TCheck& check);
+    void RunCheck(void (TDataUpdater::*check)());
+    bool FCheckDone = false;
     void Repaint(TCheckLabel checkLabel);
     void Pause(int milliseconds);
 };

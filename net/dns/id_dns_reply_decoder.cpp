@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int64_t kHeaderSize = 12;
+constexpr uint8_t kLongestLabel = 63;  // a larger first byte starts a pointer
 
 [[noreturn]] void Raise(const std::string& message) { throw EIdDnsResolverError(message); }
 [[noreturn]] void RaisePacketSize(int check) { Raise(Format("Invalid Packet Size %d", check)); }
@@ -30,6 +31,19 @@ std::string DottedQuad(uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
         *out++ = static_cast<char>('0' + part % 10);
     }
     return std::string(text, static_cast<size_t>(out - text));
+}
+
+// Whether the name at `at` ends within the reply with its zero byte or a pointer. Decoding
+// also stops at the reply's last byte when that is a label length: a name cut there is
+// no name, where it may end the reply.
+bool NameEndsWithin(const TIdDNSReader& reader, int64_t at) {
+    while (at < reader.Length()) {
+        const uint8_t count = reader.Byte(at);
+        if (count == 0) return true;
+        if (count > kLongestLabel) return at + 1 < reader.Length();
+        at += 1 + count;
+    }
+    return false;
 }
 
 }  // namespace
@@ -158,21 +172,25 @@ void TIdDNSReplyDecoder::ReadRecordData(TIdDNSResourceItem& item, int64_t start)
         data.HInfo.OS = CountedText(at);
         break;
     }
-    case TypeMINFO:
+    case TypeMINFO: {
         data.MInfo.RMailBox = Cut255(R.DecodeName(at));
         if (R.Remaining(at) < 1) RaisePacketSize(19);
+        const int64_t second = at;
         data.MInfo.EMailBox = Cut255(R.DecodeName(at));
-        if (at > R.Length()) RaisePacketSize(20);  // the second name may end the reply
+        if (!NameEndsWithin(R, second)) RaisePacketSize(20);  // the second name may end the reply
         break;
-    case TypeMX:
+    }
+    case TypeMX: {
         if (R.Remaining(at) < 3) RaisePacketSize(21);
         data.MX.Preference = R.Word(at);
         at += 2;
         // The check above leaves at least one byte, enough to start the exchange: the root
         // (null MX) or a pointer may end the reply; only an exchange running past it fails.
+        const int64_t exchange = at;
         data.MX.Exchange = Cut255(R.DecodeName(at));
-        if (at > R.Length()) RaisePacketSize(22);
+        if (!NameEndsWithin(R, exchange)) RaisePacketSize(22);
         break;
+    }
     case TypeNULL: case TypeTXT: case TypeAXFR: case TypeANY:
         item.RawData = std::string(R.Bytes(start, item.DataLength));
         break;

@@ -1,8 +1,11 @@
 #include "net/http/id_header_info.h"
 
 #include "net/http/id_internet_date.h"
+#include "runtime/exception.h"
 #include "runtime/integer.h"
 #include "runtime/text.h"
+
+#include <cstdint>
 
 void TIdHeaderInfo::Reset()
 {
@@ -110,6 +113,16 @@ void ReadContentRange(const std::string& value, int32_t& start, int32_t& end)
     end = StrToInt(last);
 }
 
+// Decimal digits only; a value past any reply bound stays past it instead of wrapping.
+int64_t ContentLengthValue(const std::string& text)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        throw EConvertError("'" + text + "' is not a valid integer value");
+    int64_t value = 0;
+    for (const char digit : text) value = value > INT64_MAX / 100 ? INT64_MAX / 10 : value * 10 + (digit - '0');
+    return value;
+}
+
 }  // namespace
 
 void TIdHeaderInfo::ProcessReplyHeaders(TIdHeaderList& lines)
@@ -123,10 +136,8 @@ void TIdHeaderInfo::ProcessReplyHeaders(TIdHeaderList& lines)
     ContentEncoding = TakeHeader(lines, "Content-Encoding");
     ContentLanguage = TakeHeader(lines, "Content-Language");
     ContentType = TakeHeader(lines, "Content-Type");
-    // A negative length is no length: it counts as absent, like a value that is no number.
-    int32_t length = 0;
-    HasContentLength = TryStrToInt(Trim(TakeHeader(lines, "Content-Length")), length) && length >= 0;
-    ContentLength = HasContentLength ? length : 0;
+    HasContentLength = lines.FindHeader("Content-Length") >= 0;
+    ContentLength = HasContentLength ? ContentLengthValue(Trim(TakeHeader(lines, "Content-Length"))) : 0;
     const std::string range = TakeHeader(lines, "Content-Range");
     if (!range.empty()) ReadContentRange(range, ContentRangeStart, ContentRangeEnd);
     Date = InternetDateToLocal(TakeHeader(lines, "Date"));

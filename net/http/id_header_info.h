@@ -16,9 +16,9 @@ public:
     std::string Connection;
     std::string ContentEncoding;
     std::string ContentLanguage;
-    int32_t ContentLength = 0;
-    // The reply carried a usable Content-Length (a whole number, 0 or more). It tells an
-    // empty body ("Content-Length: 0") from a body that runs until the server closes.
+    int64_t ContentLength = 0;
+    // The reply carried a Content-Length. It tells an empty body ("Content-Length: 0")
+    // from a body that runs until the server closes.
     bool HasContentLength = false;
     int32_t ContentRangeEnd = 0;
     int32_t ContentRangeStart = 0;
@@ -50,7 +50,9 @@ public:
     void BuildRequestHeaders(TIdHeaderList& lines) const;
 
     // Takes the known headers out of `lines` into the fields and appends what is left
-    // to ExtraHeaders (emptied first). Raises EConvertError on malformed range numbers.
+    // to ExtraHeaders (emptied first). Raises EConvertError on malformed range numbers
+    // and on a Content-Length that is not decimal digits: taking it as absent would read
+    // to the close and pass a cut body for a whole one.
     void ProcessReplyHeaders(TIdHeaderList& lines);
 };
 

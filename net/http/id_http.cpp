@@ -73,7 +73,7 @@ bool TIdHTTP::NotifyRedirect(std::string& dest)
 
 void TIdHTTP::PerformRequest(TIdHTTPMethod /*method*/, const std::string& url, TIdStream& stream)
 {
-    TIdExchangeClock clock(*this);
+    TIdExchangeClock clock(Limits);
     try {
         PerformOne(url, stream);
     } catch (const EIdProtocolReplyError&) {
@@ -121,7 +121,9 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
     ReplyLine = StatusReplyLine(statusLine);
     const TIdHTTPStatus status = ParseStatusLine(statusLine);
     StatusCode = status.StatusCode;
-    ReadReplyHeader(source, HeaderLines, MaxHeaderLines);
+    // The header counts in the reply bound: lines may be long, and many.
+    const int64_t headerBytes = static_cast<int64_t>(statusLine.size()) + 2 +
+                                ReadReplyHeader(source, HeaderLines, MaxHeaderLines, Limits.MaxReplySize);
     Reply.ProcessReplyHeaders(HeaderLines);
 
     const int32_t statusClass = StatusCode / 100;
@@ -129,7 +131,7 @@ void TIdHTTP::PerformOne(const std::string& url, TIdStream& stream)
     const auto chunked = [this] { ReportStatus(StatusText, "Chunk Started"); };
 
     // The body is read in every case, so the connection stays in step.
-    ReadReplyBody(source, Reply, stream, chunked, MaxReplySize);
+    ReadReplyBody(source, Reply, stream, chunked, Limits.MaxReplySize - headerBytes, MaxHeaderLines);
     if (!redirect) {
         if (statusClass != 2) RaiseReplyError(status.Reply10);
     } else {

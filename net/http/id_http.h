@@ -35,8 +35,8 @@ public:
     // The port of a URL that names none.
     int32_t DefaultPort = 80;
     // Most lines a reply header may have; past it EIdTooManyHeaderLines. (A body is
-    // bounded by MaxReplySize, a line by MaxLineLength, a whole request with its
-    // redirects by RequestTimeout.)
+    // bounded by Limits.MaxReplySize, a line by Limits.MaxLineLength, a whole request
+    // with its redirects by Limits.RequestTimeout.)
     int32_t MaxHeaderLines = DefaultMaxHeaderLines;
 
     // The body of a GET as bytes. Raises EIdProtocolReplyError for a status outside 2xx

@@ -1,18 +1,30 @@
 #include "net/http/id_http_reply_reader.h"
 
 #include "net/socket/id_exceptions.h"
+#include "runtime/exception.h"
 #include "runtime/integer.h"
 #include "runtime/text.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
-// Past the bound, what the body wrote is taken back out of the stream.
+// Past the bound, what the body wrote is taken back out of the stream. `more` may be any
+// announced size, so it is not added to what was read.
 void CheckBodySize(TIdStream& stream, int64_t start, int64_t more, int64_t maxBody)
 {
-    if (stream.Position() - start + more <= maxBody) return;
+    if (more <= maxBody - (stream.Position() - start)) return;
     stream.SetSize(start);
     stream.SetPosition(start);
     throw EIdReplyTooLarge();
+}
+
+// A count past what one read takes is read in parts.
+void ReadExactly(TIdHTTPReplySource& source, TIdStream& stream, int64_t count)
+{
+    for (; count > 0; count -= INT32_MAX)
+        source.ReadBytes(stream, static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)));
 }
 
 }  // namespace
@@ -32,41 +44,53 @@ TIdHTTPStatus ParseStatusLine(const std::string& line)
     return status;
 }
 
-void ReadReplyHeader(TIdHTTPReplySource& source, TIdHeaderList& lines, int32_t maxLines)
+int64_t ReadReplyHeader(TIdHTTPReplySource& source, TIdHeaderList& lines, int32_t maxLines, int64_t maxBytes)
 {
     lines.Clear();
-    for (std::string line = source.ReadLine(); !line.empty(); line = source.ReadLine()) {
-        if (lines.Count() >= maxLines) {
+    int64_t bytes = 0;
+    for (std::string line = source.ReadLine();; line = source.ReadLine()) {
+        bytes += static_cast<int64_t>(line.size()) + 2;
+        if (line.empty()) return bytes;
+        if (lines.Count() >= maxLines || bytes > maxBytes) {
             lines.Clear();
+            if (bytes > maxBytes) throw EIdReplyTooLarge();
             throw EIdTooManyHeaderLines();
         }
         lines.Add(std::move(line));
     }
 }
 
-int32_t ChunkSize(const std::string& line)
+int64_t ChunkSize(const std::string& line)
 {
-    return StrToIntDef("$" + line.substr(0, line.find(' ')), 0);
+    const std::string digits = line.substr(0, line.find_first_of("; \t"));
+    if (digits.empty() || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        throw EConvertError("'" + digits + "' is not a valid integer value");
+    int64_t size = 0;
+    for (const char digit : digits) {
+        if (size > (INT64_MAX >> 4)) return INT64_MAX;
+        size = size * 16 + (digit <= '9' ? digit - '0' : (digit | 0x20) - 'a' + 10);
+    }
+    return size;
 }
 
 void ReadReplyBody(TIdHTTPReplySource& source, const TIdHeaderInfo& reply, TIdStream& stream,
-                   const std::function<void()>& onChunked, int64_t maxBody)
+                   const std::function<void()>& onChunked, int64_t maxBody, int32_t maxLines)
 {
     const int64_t start = stream.Position();
     if (reply.ContentLength > 0) {
         CheckBodySize(stream, start, reply.ContentLength, maxBody);
-        source.ReadBytes(stream, reply.ContentLength);
+        ReadExactly(source, stream, reply.ContentLength);
     } else if (reply.ExtraHeaders.ValueOf("Transfer-Encoding").find("chunked") != std::string::npos) {
         if (onChunked) onChunked();
-        for (int32_t size = ChunkSize(source.ReadLine()); size > 0; size = ChunkSize(source.ReadLine())) {
+        for (int64_t size = ChunkSize(source.ReadLine()); size > 0; size = ChunkSize(source.ReadLine())) {
             CheckBodySize(stream, start, size, maxBody);
-            source.ReadBytes(stream, size);
+            ReadExactly(source, stream, size);
             source.ReadLine();
         }
         // Trailer lines, if any, up to the empty line, so that a kept connection stays
         // in step for the next reply; no more of them than a header may have.
         for (int32_t lines = 0; !source.ReadLine().empty();)
-            if (++lines > DefaultMaxHeaderLines) throw EIdTooManyHeaderLines();
+            if (++lines > maxLines) throw EIdTooManyHeaderLines();
     } else if (!reply.HasContentLength) {
         // Neither a length nor chunks: the body runs until the server closes.
         source.ReadUntilClosed(stream);

@@ -39,17 +39,20 @@ std::string StatusReplyLine(const std::string& line);
 TIdHTTPStatus ParseStatusLine(const std::string& line);
 
 // Header lines up to the empty line that ends them (not kept); `lines` is emptied first.
-// More than maxLines lines raise EIdTooManyHeaderLines, `lines` emptied again.
-void ReadReplyHeader(TIdHTTPReplySource& source, TIdHeaderList& lines,
-                     int32_t maxLines = DefaultMaxHeaderLines);
+// More than maxLines lines raise EIdTooManyHeaderLines, more than maxBytes bytes (line
+// ends counted) EIdReplyTooLarge, `lines` emptied again. Returns the bytes read.
+int64_t ReadReplyHeader(TIdHTTPReplySource& source, TIdHeaderList& lines,
+                        int32_t maxLines = DefaultMaxHeaderLines, int64_t maxBytes = DefaultMaxReplySize);
 
-// A chunk-size line read as hexadecimal; 0 when it is none (an extension after ";"
-// makes it none, and so ends the body).
-int32_t ChunkSize(const std::string& line);
+// A chunk-size line: the hexadecimal digits before any extension (";") or blank. No
+// digits raise EConvertError; a size too large for any bound reads as INT64_MAX.
+int64_t ChunkSize(const std::string& line);
 
 // The body of a reply whose header is in `reply`, appended to the stream at its position;
 // the stream is cut at the end of the body. `onChunked` is called when a chunked body
 // starts. A body of more than maxBody bytes raises EIdReplyTooLarge, announced lengths
-// before anything is read, and the stream is cut back to where the body began.
+// before anything is read, and the stream is cut back to where the body began. A chunked
+// body's trailer may have maxLines lines, as a header.
 void ReadReplyBody(TIdHTTPReplySource& source, const TIdHeaderInfo& reply, TIdStream& stream,
-                   const std::function<void()>& onChunked = {}, int64_t maxBody = DefaultMaxReplySize);
+                   const std::function<void()>& onChunked = {}, int64_t maxBody = DefaultMaxReplySize,
+                   int32_t maxLines = DefaultMaxHeaderLines);

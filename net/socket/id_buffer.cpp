@@ -1,6 +1,7 @@
 #include "net/socket/id_buffer.h"
 
 #include "net/socket/id_exceptions.h"
+#include "net/socket/id_growth.h"
 
 #include <algorithm>
 #include <cstring>
@@ -60,17 +61,18 @@ void TIdBuffer::Append(const void* bytes, int64_t count)
     FData.append(static_cast<const char*>(bytes), static_cast<size_t>(count));
 }
 
-uint8_t* TIdBuffer::AppendSpace(int64_t count)
+TIdReserveTarget::TArea TIdBuffer::Reserve(int64_t count)
 {
     const size_t end = FData.size();
-    ReserveBytes(FData, end + static_cast<size_t>(std::max<int64_t>(count, 0)));
-    FData.resize(end + static_cast<size_t>(std::max<int64_t>(count, 0)));
-    return reinterpret_cast<uint8_t*>(FData.data() + end);
+    const int64_t capacity = std::max<int64_t>(count, 0);
+    ReserveBytes(FData, end + static_cast<size_t>(capacity));
+    FData.resize(end + static_cast<size_t>(capacity));
+    return {reinterpret_cast<uint8_t*>(FData.data() + end), capacity, static_cast<int64_t>(end)};
 }
 
-void TIdBuffer::Commit(int64_t used, int64_t reserved)
+void TIdBuffer::Commit(const TArea& area, int64_t used)
 {
-    FData.resize(FData.size() - static_cast<size_t>(reserved - std::clamp<int64_t>(used, 0, reserved)));
+    FData.resize(static_cast<size_t>(area.Mark + std::clamp<int64_t>(used, 0, area.Capacity)));
 }
 
 void TIdBuffer::Release()

@@ -8,7 +8,7 @@
 // Received bytes not yet consumed, oldest first. Removing from the front is cheap (an
 // offset moves; the storage is compacted only when the dead part outgrows the live one),
 // so consuming a large buffer piece by piece stays linear.
-class TIdBuffer : public TIdStream {
+class TIdBuffer : public TIdStream, public TIdReserveTarget {
 public:
     TIdBuffer() = default;
 
@@ -28,10 +28,6 @@ public:
     // EIdNotEnoughDataInBuffer.
     void Remove(int64_t count);
     void Append(const void* bytes, int64_t count);
-    // Room for count more bytes at the end, to receive into; Commit(n) then keeps the
-    // first n of them (the rest is dropped). Valid until the next change.
-    uint8_t* AppendSpace(int64_t count);
-    void Commit(int64_t used, int64_t reserved);
     // Empties the buffer; its storage is kept for the next bytes.
     void Clear();
     // Empties the buffer and gives its storage back.
@@ -39,6 +35,11 @@ public:
     // Every byte, leaving the buffer empty (no copy when nothing was removed from the front).
     std::string Extract();
     int64_t Capacity() const { return static_cast<int64_t>(FData.capacity()); }
+
+protected:
+    // Room at the end, to receive into (see TIdReservation).
+    TArea Reserve(int64_t count) override;
+    void Commit(const TArea& area, int64_t used) override;
 
 private:
     std::string FData;

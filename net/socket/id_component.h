@@ -55,3 +55,19 @@ private:
     WorkState FWork[2];
     bool FLoading = false;
 };
+
+// A work bracket that closes also when the work ends by an exception.
+class TIdWorkBracket {
+public:
+    TIdWorkBracket(TIdComponent& component, TWorkMode mode, int32_t countMax) : FComponent(component), FMode(mode)
+    {
+        FComponent.StartWork(mode, countMax);
+    }
+    ~TIdWorkBracket() { FComponent.FinishWork(FMode); }
+    TIdWorkBracket(const TIdWorkBracket&) = delete;
+    TIdWorkBracket& operator=(const TIdWorkBracket&) = delete;
+
+private:
+    TIdComponent& FComponent;
+    TWorkMode FMode;
+};

@@ -123,14 +123,14 @@ public:
     using EIdTCPConnectionError::EIdTCPConnectionError;
 };
 
-// A reply larger than the connection's MaxReplySize.
+// A reply larger than the exchange's MaxReplySize (TIdExchangeLimits).
 class EIdReplyTooLarge : public EIdTCPConnectionError {
 public:
     EIdReplyTooLarge() : EIdTCPConnectionError("Reply too large.") {}
     using EIdTCPConnectionError::EIdTCPConnectionError;
 };
 
-// A line longer than the connection's MaxLineLength.
+// A line longer than the exchange's MaxLineLength (TIdExchangeLimits).
 class EIdLineTooLong : public EIdTCPConnectionError {
 public:
     EIdLineTooLong() : EIdTCPConnectionError("Line too long.") {}

@@ -1,27 +1,9 @@
 #include "net/socket/id_stream.h"
 
-#include "platform/large_memory.h"
+#include "net/socket/id_growth.h"
 
 #include <algorithm>
 #include <cstring>
-
-void ReserveBytes(std::string& bytes, size_t needed)
-{
-    if (needed <= bytes.capacity()) return;
-    constexpr size_t largeArea = 4 * 1024 * 1024;
-    if (std::max(needed, bytes.capacity() * 2) < largeArea) {
-        bytes.reserve(std::max(needed, bytes.capacity() * 2));
-        return;
-    }
-    // Large areas grow fourfold: each growth copies what is there, while room not yet
-    // written costs no memory, only address space.
-    const size_t capacity = std::max(needed, bytes.capacity() * 4);
-    std::string larger;
-    larger.reserve(capacity);
-    AdviseLargeMemory(larger.data(), larger.capacity());
-    larger.append(bytes);
-    bytes.swap(larger);
-}
 
 void TIdMemoryStream::SetSize(int64_t size)
 {
@@ -61,22 +43,22 @@ int64_t TIdMemoryStream::Write(const void* buffer, int64_t count)
     return count;
 }
 
-uint8_t* TIdMemoryStream::WriteArea(int64_t count)
+TIdReserveTarget::TArea TIdMemoryStream::Reserve(int64_t count)
 {
-    FSizeBeforeArea = Size();
-    const size_t end = static_cast<size_t>(FPosition + std::max<int64_t>(count, 0));
+    const int64_t sizeBefore = Size();
+    const int64_t capacity = std::max<int64_t>(count, 0);
+    const size_t end = static_cast<size_t>(FPosition + capacity);
     if (end > FData.size()) {
         ReserveBytes(FData, end);
         FData.resize(end);
     }
-    return reinterpret_cast<uint8_t*>(FData.data() + FPosition);
+    return {reinterpret_cast<uint8_t*>(FData.data() + FPosition), capacity, sizeBefore};
 }
 
-void TIdMemoryStream::Written(int64_t used, int64_t count)
+void TIdMemoryStream::Commit(const TArea& area, int64_t used)
 {
-    FPosition += std::clamp<int64_t>(used, 0, std::max<int64_t>(count, 0));
-    // Room made past the old end is kept only as far as it was used.
-    const size_t kept = static_cast<size_t>(std::max(FSizeBeforeArea, FPosition));
+    FPosition += std::clamp<int64_t>(used, 0, area.Capacity);
+    const size_t kept = static_cast<size_t>(std::max(area.Mark, FPosition));
     if (FData.size() > kept) FData.resize(kept);
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "net/socket/id_reservation.h"
+
 #include <cstdint>
 #include <string>
 
@@ -17,28 +19,13 @@ public:
     // Writes at the position (growing the stream as needed) and moves past them.
     virtual int64_t Write(const void* buffer, int64_t count) = 0;
 
-    // For a stream that holds its bytes in memory: room for count bytes at the position,
-    // to receive into without a copy; null when the stream has none. Written(used, count)
-    // must follow: it keeps the first `used` bytes there and moves past them.
-    virtual uint8_t* WriteArea(int64_t count)
-    {
-        (void)count;
-        return nullptr;
-    }
-    virtual void Written(int64_t used, int64_t count)
-    {
-        (void)used;
-        (void)count;
-    }
+    // For a stream that holds its bytes in memory: the target that receives in place at
+    // the position (see TIdReservation); null when the stream has none.
+    virtual TIdReserveTarget* InPlaceTarget() { return nullptr; }
 };
 
-// Makes room for `needed` bytes in all, growing geometrically (fourfold past a few
-// megabytes). A large area is made afresh and advised for large pages before anything
-// touches it, then the bytes move in.
-void ReserveBytes(std::string& bytes, size_t needed);
-
 // A stream held in memory.
-class TIdMemoryStream : public TIdStream {
+class TIdMemoryStream : public TIdStream, public TIdReserveTarget {
 public:
     TIdMemoryStream() = default;
     explicit TIdMemoryStream(std::string bytes) : FData(std::move(bytes)) {}
@@ -49,14 +36,17 @@ public:
     void SetPosition(int64_t position) override;
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
-    uint8_t* WriteArea(int64_t count) override;
-    void Written(int64_t used, int64_t count) override;
+    TIdReserveTarget* InPlaceTarget() override { return this; }
 
     const std::string& Bytes() const { return FData; }
     std::string TakeBytes();  // the content, leaving the stream empty
 
+protected:
+    // Room at the position; what it adds past the old end is kept only as far as used.
+    TArea Reserve(int64_t count) override;
+    void Commit(const TArea& area, int64_t used) override;
+
 private:
     std::string FData;
     int64_t FPosition = 0;
-    int64_t FSizeBeforeArea = 0;
 };

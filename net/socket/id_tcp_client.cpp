@@ -41,10 +41,8 @@ void TIdTCPClient::OpenConnection()
 
 int32_t TIdTCPClient::BoundedConnectTimeout() const
 {
-    const int32_t left = ExchangeTimeLeft();
-    if (left == 0) throw EIdReadTimeout();
-    if (left > 0 && (ConnectTimeout < 0 || left < ConnectTimeout)) return left;
-    return ConnectTimeout;
+    bool cut = false;
+    return Limits.BoundWait(Limits.ConnectTimeout, cut);
 }
 
 std::string TIdTCPClient::ConnectAndGetAll()

@@ -16,9 +16,6 @@ public:
     std::string Host;      // name or dotted quad
     int32_t Port = 0;
     bool UseNagle = true;  // false sets TCP no-delay
-    // Longest wait (ms) for the connect; past it EIdSocketError 10060. WaitForever (the
-    // default) leaves it to the platform.
-    int32_t ConnectTimeout = WaitForever;
     std::function<void(TIdComponent& sender)> OnConnected;
 
     virtual void DoConnected();
@@ -28,6 +25,6 @@ public:
     std::string ConnectAndGetAll();
 
 private:
-    // ConnectTimeout, cut to what is left of a running exchange clock.
+    // Limits.ConnectTimeout, cut to what is left of a running exchange clock.
     int32_t BoundedConnectTimeout() const;
 };

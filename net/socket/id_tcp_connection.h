@@ -1,20 +1,20 @@
 #pragma once
 #include "net/socket/id_buffer.h"
 #include "net/socket/id_component.h"
+#include "net/socket/id_exchange_limits.h"
 #include "net/socket/id_global.h"
 #include "net/socket/id_socket_handle.h"
 #include "net/socket/id_stream.h"
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-// A buffered byte stream over one TCP socket. Every read consumes from InBuffer, which
-// FillInBuffer (the only receive path) fills; every write goes through SendBytes. When a
-// receive or send moves 0 bytes the peer has closed: the socket is dropped at once and
-// what is still buffered stays readable ("closed by peer").
+// A buffered byte stream over one TCP socket. Every read consumes from InBuffer or fills
+// a stream, both through one receive step (ReceiveInto); every write goes through
+// SendBytes. When a receive or send moves 0 bytes the peer has closed: the socket is
+// dropped at once and what is still buffered stays readable ("closed by peer").
 class TIdTCPConnection : public TIdComponent {
 public:
     TIdTCPConnection();
@@ -27,28 +27,13 @@ public:
     bool PeerClosed = false;
     bool LineTimedOut = false;
     int32_t SendBufferSize = 32768;
-    // Longest wait (ms) for the next byte in a read that has no time limit of its own;
-    // EIdReadTimeout when it passes. WaitForever (the default) waits without limit.
-    int32_t ReadTimeout = WaitForever;
-    // Longest time (ms) for a whole exchange, from TIdExchangeClock's start to its end
-    // (connect to last byte); every wait in it is cut to what is left, and EIdReadTimeout
-    // is raised when nothing is. WaitForever (the default): no limit.
-    int32_t RequestTimeout = WaitForever;
-    // Most bytes a reply read to its end may bring (ReadUntilClosed, ReadToStream until
-    // the close, and a body of the HTTP client): past it EIdReplyTooLarge, the socket
-    // dropped and what was read freed. Far above any real whois reply or data file.
-    int64_t MaxReplySize = DefaultMaxReplySize;
-    // Most bytes of one line before its terminator (ReadLine): past it EIdLineTooLong,
-    // the socket dropped and what was read freed.
-    int32_t MaxLineLength = DefaultMaxLineLength;
-    // The most InBuffer has held since the connection was opened: what a peer made this
-    // side keep at once.
-    int64_t PeakBuffered = 0;
+    // The bounds of the exchanges on this connection, their clock, and the most InBuffer
+    // has held since the connection was opened (what a peer made this side keep at once).
+    TIdExchangeLimits Limits;
 
-    static constexpr int32_t DefaultMaxLineLength = 64 * 1024;
     std::function<void(TIdComponent& sender)> OnDisconnected;
 
-    int32_t RecvBufferSize() const { return static_cast<int32_t>(ChunkBuffer.Size()); }
+    int32_t RecvBufferSize() const { return FRecvBufferSize; }
     void SetRecvBufferSize(int32_t size);
 
     virtual void DoDisconnected();
@@ -63,10 +48,9 @@ public:
     virtual void CloseConnection();
     virtual void DropSocket();
     virtual std::string TakeBytes(int32_t count);
-    // One receive: into target (or ChunkBuffer) for its whole size, appended to InBuffer
-    // when append is set. Returns the byte count, 0 on time-out or close.
-    virtual int32_t FillInBuffer(bool raiseIfClosed = true, int32_t timeout = WaitForever,
-                                 TIdBuffer* target = nullptr, bool append = true);
+    // One receive of up to RecvBufferSize bytes onto the end of InBuffer. Returns the
+    // byte count, 0 on time-out or close.
+    virtual int32_t FillInBuffer(bool raiseIfClosed = true, int32_t timeout = WaitForever);
     // An empty terminator means LF, with a CR before it dropped too. A time-out gives an
     // empty text with LineTimedOut set.
     virtual std::string ReadLine(const std::string& terminator = "", int32_t timeout = WaitForever);
@@ -85,43 +69,21 @@ public:
     void SendLines(const std::vector<std::string>& lines);
     void SendInt32(int32_t value, bool convert = true);
 
-    // The exchange clock of RequestTimeout (see TIdExchangeClock).
-    void StartExchangeClock();
-    void StopExchangeClock() { FExchangeClock = false; }
-    // Milliseconds left of the exchange; WaitForever when no clock runs.
-    int32_t ExchangeTimeLeft() const;
-
-protected:
-    TIdBuffer ChunkBuffer;
-
 private:
+    // The receive step of every read (id_tcp_receive.cpp): waits within the bounds, then
+    // receives up to capacity bytes in place into the target, filtered, counted as work
+    // when countWork is set. Returns the bytes received, 0 on time-out or close.
+    int32_t ReceiveInto(TIdReserveTarget& target, int32_t capacity, bool raiseIfClosed, int32_t timeout,
+                        bool countWork);
     // Waits for data within the bounds; false when the read is to return 0 at once.
     bool WaitForData(bool raiseIfClosed, int32_t timeout);
-    // One receive into memory, with the checks and the filter of FillInBuffer.
     int32_t ReceiveNow(uint8_t* memory, int32_t capacity, bool nothingBuffered);
-    // FillInBuffer into a private area, written to the stream; straight into the
-    // stream's own memory when it has some. Returns the bytes received.
+    // One receive into the stream: in place when it keeps its bytes in memory, through a
+    // private area otherwise. Returns the bytes received.
     int32_t FillStream(TIdStream& stream, int32_t count, bool raiseIfClosed);
     // Past a bound set on what a peer may make us hold: free it all and stop reading.
     void GiveUpReading();
     void CheckReplySize(int64_t size);
 
-    bool FExchangeClock = false;
-    std::chrono::steady_clock::time_point FExchangeDeadline;
-};
-
-// Runs a connection's RequestTimeout clock for as long as it lives: one whois query, one
-// HTTP request with its redirects.
-class TIdExchangeClock {
-public:
-    explicit TIdExchangeClock(TIdTCPConnection& connection) : FConnection(connection)
-    {
-        FConnection.StartExchangeClock();
-    }
-    ~TIdExchangeClock() { FConnection.StopExchangeClock(); }
-    TIdExchangeClock(const TIdExchangeClock&) = delete;
-    TIdExchangeClock& operator=(const TIdExchangeClock&) = delete;
-
-private:
-    TIdTCPConnection& FConnection;
+    int32_t FRecvBufferSize;
 };

@@ -1,17 +1,17 @@
 #include "net/whois/id_whois.h"
 
+#include "net/exchange_settings.h"
+
 TIdWhois::TIdWhois()
 {
     Host = DefaultHost;
     Port = DefaultPort;
-    ReadTimeout = DefaultTimeout;
-    ConnectTimeout = DefaultTimeout;
-    RequestTimeout = DefaultQueryTimeout;
+    Limits = WhoisQueryLimits();
 }
 
 std::string TIdWhois::QueryDomain(const std::string& query)
 {
-    TIdExchangeClock clock(*this);
+    TIdExchangeClock clock(Limits);
     OpenConnection();
     std::string reply;
     try {

@@ -7,17 +7,15 @@
 // server closes, disconnect.
 class TIdWhois : public TIdTCPClient {
 public:
-    // Port 43; a placeholder Host (every caller sets its own); reads and connects bounded
-    // to 30 s so a silent server cannot hang the caller, and a whole query to 120 s so a
-    // server that trickles its answer cannot either.
+    // Port 43; a placeholder Host (every caller sets its own); the bounds of a whois query
+    // (WhoisQueryLimits).
     TIdWhois();
 
     static constexpr const char* DefaultHost = "whois.norvane.example";
     static constexpr int32_t DefaultPort = 43;
-    static constexpr int32_t DefaultTimeout = 30000;
-    static constexpr int32_t DefaultQueryTimeout = 120000;
 
-    // The server's whole answer, at most MaxReplySize bytes, within RequestTimeout from
-    // the connect to the server's close; the connection is closed also when this raises.
+    // The server's whole answer, at most Limits.MaxReplySize bytes, within
+    // Limits.RequestTimeout from the connect to the server's close; the connection is
+    // closed also when this raises.
     std::string QueryDomain(const std::string& query);
 };

@@ -297,6 +297,11 @@ private slots:
             << bytes(Reply(202, "Accepted", "test=whois.nic.test\r\n#20270101\r\n"))
             << QStringList({kDnsUpdated, kInvalid, kConnecting})
             << QByteArray("#20270101\r\n[test]\r\nserver1=127.0.0.53\r\n") << QByteArray();
+        // A redirect is not followed (a third connection would be the request it sends).
+        QTest::newRow("302 to DNS, then 201")
+            << bytes("HTTP/1.1 302 Found\r\nLocation: http://" NORVANE_UPDATE_HOST "/update-whois.php?date=x&name=dns"
+                     "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
+            << bytes(current) << QStringList({kCheckingDns, kWhoisCurrent, QString()}) << QByteArray() << QByteArray();
     }
 
     void RepliesTheReferenceServerNeverGives()
@@ -310,7 +315,8 @@ private slots:
         const std::string dnsBefore = Installed("dns.dat"), whoisBefore = Installed("whois.dat");
         const std::string dnsRequest = UpdateRequest(StampOf(dnsBefore), "dns");
         const std::string whoisRequest = UpdateRequest(StampOf(whoisBefore), "whois");
-        // Each reply closes its connection, so each check has a connection of its own.
+        // Each reply closes its connection, so each check has a connection of its own. The
+        // server listens on port 80 only: the client must go there.
         LoopbackServer::Options options;
         options.Address = kScriptedAddress;
         options.Port = 80;

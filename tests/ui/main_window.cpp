@@ -340,6 +340,7 @@ private slots:
             {"EXAMPLE.XYZ", Qt::Key_Return, Qt::NoModifier, "L'extention .xyz" + NotSupported},
             {"", Qt::Key_Enter, Qt::KeypadModifier, "Adresse invalide!"},
             {"localhost", Qt::Key_Return, Qt::ShiftModifier | Qt::ControlModifier, "Adresse invalide!"},
+            {"x.xyz\r\nQUIT", Qt::Key_Return, Qt::NoModifier, "Adresse invalide!"},  // before the extension
             {"EXAMPLE.XYZ", Qt::Key_A, Qt::NoModifier, {}},
             {"EXAMPLE.XYZ", Qt::Key_Space, Qt::NoModifier, {}},
         };

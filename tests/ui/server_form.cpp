@@ -103,7 +103,7 @@ private slots:
 
         TFServer production(*FDesktop, DataDir(), nullptr);
         QCOMPARE(production.Updater().UpdateHost, std::string(NORVANE_UPDATE_HOST));
-        QCOMPARE(production.Updater().IdHTTP.ReadTimeout, 30000);
+        QCOMPARE(production.Updater().IdHTTP.Limits.ReadTimeout, 30000);
     }
 
     void RefusesToOpenOverUnusableData_data()

@@ -304,6 +304,15 @@ Les données Whois n'ont pas besoin d'être mise à jour.
 " "$status|$out|$err"
   cmp "$published/dns.dat" "$installed/dns.dat" || fail "dns.dat not created"
 
+  # A check refused (the server has no dns.dat): the dialog's texts, and a status of its own.
+  mv "$published/dns.dat" "$scratch/published-dns.dat"
+  run update --data-dir "$installed"
+  check "update with a refused check" "3|Vérification des données DNS
+Les données Whois n'ont pas besoin d'être mise à jour.
+
+|" "$status|$out|$err"
+  mv "$scratch/published-dns.dat" "$published/dns.dat"
+
   : > "$installed/whois.dat"
   run update --data-dir "$installed"
   check "update with an empty whois.dat" "1||Les bases de données sont corrompues

@@ -1,13 +1,18 @@
 #include "app/data_folder.h"
 #include "runtime/files.h"
+#include "update/data_updater.h"
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -85,6 +90,53 @@ TEST_F(DataFolders, APerUserFileIsNeverReplacedAndAMissingOneIsCopiedAgain)
     EXPECT_EQ(ReadFileBytes(data + "dns.dat"), "shipped dns.dat");
 }
 
+TEST_F(DataFolders, AnUpgradeWithANewerStampRefreshesThePerUserCopy)
+{
+    const struct { const char* user; const char* shipped; bool refreshed; } cases[] = {
+        {"#20261201\r\n", "#20261208\r\n", true}, {"#20261208\r\n", "#20261208 \r\n", false}, {"#9\r\n", "#10\r\n", true},
+        {"#20261209\r\n", "#20261208\r\n", false}, {"no stamp\r\n", "#1\r\n", true}, {"#1\r\n", "no stamp\r\n", false},
+    };
+    const std::string bin = Install("usr/");
+    const std::string data = FindDataFolders(bin, Root + "home").Data;
+    for (const auto& c : cases) {
+        WriteFileBytes(data + "dns.dat", c.user);
+        WriteFileBytes(Root + "usr/share/norvane/dns.dat", c.shipped);
+        FindDataFolders(bin, Root + "home");
+        EXPECT_EQ(ReadFileBytes(data + "dns.dat"), c.refreshed ? c.shipped : c.user) << c.user << c.shipped;
+    }
+}
+
+// Two programs starting together while a third updates: no name ever shows a partial
+// file, no side file stays, and the newest data wins.
+TEST_F(DataFolders, SeedingAndUpdatingTogetherNeverShowAPartialFile)
+{
+    const std::string bin = Install("usr/");
+    const std::string shipped = "#1\r\n" + std::string(1 << 20, 's'), updated = "#2\r\n" + std::string(1 << 20, 'u') + "\r\n";
+    WriteFileBytes(Root + "usr/share/norvane/whois.dat", shipped);
+    const auto child = [](auto work) {
+        const pid_t pid = ::fork();
+        if (pid == 0) [&]() noexcept { work(), ::_exit(0); }();  // a failure aborts the child
+        return pid;
+    };
+    for (int round = 0, failures = 0; round < 25; ++round) {
+        const std::string home = Root + "home" + std::to_string(round), data = home + "/norvane/";
+        std::vector<pid_t> running = {child([&] { FindDataFolders(bin, home); }), child([&] { FindDataFolders(bin, home); }),
+                                      child([&] {
+                                          std::filesystem::create_directories(data);
+                                          TDataUpdater(data, "").SaveWhoisData(updated);
+                                      })};
+        while (!running.empty()) {
+            const std::string seen = Exists(data + "whois.dat") ? ReadFileBytes(data + "whois.dat") : shipped;
+            ASSERT_TRUE(seen == shipped || seen == updated) << "round " << round << ": " << seen.size() << " bytes";
+            int status = 0;
+            std::erase_if(running, [&](pid_t pid) { return ::waitpid(pid, &status, WNOHANG) == pid && (failures += status != 0, true); });
+        }
+        EXPECT_EQ(failures, 0) << round;
+        EXPECT_EQ(ReadFileBytes(data + "whois.dat"), updated) << round;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 2) << round;
+    }
+}
+
 TEST_F(DataFolders, NothingShippedLeavesThePerUserFolderEmptyForTheReaderToReport)
 {
     Make("usr/bin/");
@@ -105,10 +157,13 @@ TEST(UserDataHome, AnAbsoluteXdgDataHomeElseTheHomeFolder)
         {nullptr, "/home/me", "/home/me/.local/share"},
         {"", "/home/me/", "/home/me/.local/share"},
         {"relative/data", "/home/me", "/home/me/.local/share"},  // a relative value is ignored
-        {nullptr, nullptr, "/.local/share"},
+        {nullptr, nullptr, nullptr},  // the password entry's home
+        {nullptr, "relative/me", nullptr},
     };
+    const std::string entryHome = ::getpwuid(::getuid())->pw_dir;
     for (const auto& c : cases)
-        EXPECT_EQ(UserDataHome(c.xdg, c.home), c.expected) << (c.xdg ? c.xdg : "(unset)");
+        EXPECT_EQ(UserDataHome(c.xdg, c.home), c.expected ? c.expected : entryHome + "/.local/share")
+            << (c.xdg ? c.xdg : "(unset)");
 }
 
 }  // namespace

@@ -233,24 +233,35 @@ TEST_F(LookupDriver, WhoisByHandSkipsValidationAndKeepsTheTree)
                                                   "cursor default", "error Read timed out."}}));
 }
 
-TEST_F(LookupDriver, NamesBeyondAsciiGoOutInTheirAsciiFormBothWays)
+TEST_F(LookupDriver, NamesGoOutInTheirAsciiFormAndNeverWithAControlCharacter)
 {
-    const std::string longLabel(60, 'a');
+    const std::string longLabel(60, 'a'), longQuery = longLabel + "\xE9.fr";
     const struct {
-        std::string typed;  // UTF-8
-        const char* name;   // what every step gets; nullptr: refused
-        const char* whois;  // server, template and port from the catalogue
+        std::string typed;   // UTF-8
+        const char* name;    // what every step of a lookup gets; nullptr: refused
+        const char* whois;   // server, template and port from the catalogue
+        const char* byHand;  // the query typed by hand; nullptr: refused
     } cases[] = {
-        {"Stra\u00DFe.de", "xn--strae-oqa.de", "whois.de.example [] 43"},
-        {" Caf\u00E9.FR\t", "xn--caf-dma.fr", "whois.fr.example [] 43"},
-        {"\u4F8B\u3048.jp", "xn--r8jz45g.jp", "whois.jp.example [] 43"},
-        {"\u4F8B\u3048.\u30C6\u30B9\u30C8", "xn--r8jz45g.xn--zckzah", "whois.net.example [-T dn $T$] 4343"},
+        {"Stra\u00DFe.de", "xn--strae-oqa.de", "whois.de.example [] 43", "xn--strae-oqa.de"},
+        {" Caf\u00E9.FR\t", "xn--caf-dma.fr", "whois.fr.example [] 43", "xn--caf-dma.fr"},
+        {"\u4F8B\u3048.jp", "xn--r8jz45g.jp", "whois.jp.example [] 43", "xn--r8jz45g.jp"},
+        {"\u4F8B\u3048.\u30C6\u30B9\u30C8", "xn--r8jz45g.xn--zckzah", "whois.net.example [-T dn $T$] 4343",
+         "xn--r8jz45g.xn--zckzah"},
         // ASCII names as typed, byte for byte, even where the conversion would change them.
-        {"Example.FR", "Example.FR", "whois.fr.example [] 43"},
-        {"_a!b.XN--CAF-DMA.fr", "_a!b.XN--CAF-DMA.fr", "whois.fr.example [] 43"},
-        {"a\u2603.fr", nullptr, nullptr},                 // a disallowed character
-        {longLabel + "\u00E9.fr", nullptr, nullptr},     // a label too long once converted
-        {"caf\xE9.fr", nullptr, nullptr},                // not UTF-8
+        {"Example.FR", "Example.FR", "whois.fr.example [] 43", "Example.FR"},
+        {"_a!b.XN--CAF-DMA.fr", "_a!b.XN--CAF-DMA.fr", "whois.fr.example [] 43", "_a!b.XN--CAF-DMA.fr"},
+        {"not a name!..fr", "not a name!..fr", "whois.fr.example [] 43", "not a name!..fr"},
+        {"example.fr\u00A0", "example.fr", "whois.fr.example [] 43", "example.fr"},  // pasted, trimmed once converted
+        // Not a domain name: refused for a lookup, a free-text query by hand.
+        {"a\u2603.fr", nullptr, nullptr, "a?.fr"},
+        {longLabel + "\u00E9.fr", nullptr, nullptr, longQuery.c_str()},
+        {"caf\xE9.fr", nullptr, nullptr, "caf\xE9.fr"},  // not UTF-8: its bytes as they are
+        {"Soci\u00E9t\u00E9 G\u00E9n\u00E9rale", nullptr, nullptr, "Soci\xE9t\xE9 G\xE9n\xE9rale"},
+        // A control character would let the name carry a second query line.
+        {"example.fr\r\nQUIT", nullptr, nullptr, nullptr},
+        {"exa\tmple.fr", nullptr, nullptr, nullptr},
+        {std::string("exa\0mple.fr", 11), nullptr, nullptr, nullptr},
+        {"exa\x7Fmple.fr", nullptr, nullptr, nullptr},
     };
     // What reached the steps of a lookup, or the whole record when the name was refused.
     auto run = [this](void (TLookupDriver::*entry)()) {
@@ -269,7 +280,7 @@ TEST_F(LookupDriver, NamesBeyondAsciiGoOutInTheirAsciiFormBothWays)
         const Log refused{"error Adresse invalide!"};
         const Log lookup = c.name ? Log{"host " + name, "dns " + name, std::string("whois ") + c.whois + " " + name}
                                   : refused;
-        const Log byHand = c.name ? Log{"whois by hand " + name} : refused;
+        const Log byHand = c.byHand ? Log{std::string("whois by hand ") + c.byHand} : refused;
         EXPECT_EQ(run(&TLookupDriver::Button1Click), lookup) << c.typed;
         EXPECT_EQ(run(&TLookupDriver::SpeedButton3Click), byHand) << c.typed;
     }

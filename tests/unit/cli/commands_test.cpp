@@ -12,6 +12,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -56,24 +57,25 @@ protected:
 
 TEST_F(CliWhoisSide, LookupPrintsTheWhoisPageClosedByAnEmptyLine)
 {
-    LoopbackServer server(Script().ExpectLine().Send("Soci\xE9t\xE9 Exemple\nline two"));
+    LoopbackServer server(Script().ExpectLine().Send(std::string("Soci\xE9t\xE9 Exemple\nline two\x1b]0;t\x07\0\t.", 33)));
     WriteCatalogue(server.Port());
     EXPECT_EQ(ExitOk, Lookup("  Example.FR "));
     ASSERT_TRUE(server.WaitFinished(1));
     // The template applied to the trimmed name as typed; the reply's high bits cleared as
-    // the window's client does; line breaks as the results file has them, made LF.
+    // the window's client does; line breaks as the results file has them, made LF;
+    // control characters shown, not obeyed.
     EXPECT_EQ("domain Example.FR\r\n", server.Received(0));
-    EXPECT_EQ("Sociiti Exemple\nline two\n", Out.str());
+    EXPECT_EQ("Sociiti Exemple\nline two\\x1b]0;t\\x07\\x00\t.\n", Out.str());
     EXPECT_EQ("", Err.str());
 }
 
 TEST_F(CliWhoisSide, LookupToAFileWritesTheResultsFileItself)
 {
-    LoopbackServer server(Script().ExpectLine().Send("a\nb\r\n"));
+    LoopbackServer server(Script().ExpectLine().Send(std::string("a\x1b[31m\x07\0\nb\r\n", 12)));
     WriteCatalogue(server.Port());
     const std::string file = Dir + "/results.txt";
     EXPECT_EQ(ExitOk, Lookup("x.fr", file));
-    EXPECT_EQ("a\r\nb\r\n\r\n", ReadFileBytes(file));
+    EXPECT_EQ(std::string("a\x1b[31m\x07\0\r\nb\r\n\r\n", 15), ReadFileBytes(file));
     EXPECT_EQ("", Out.str());
 
     const std::string nowhere = Dir + "/missing/results.txt";
@@ -87,9 +89,12 @@ TEST_F(CliWhoisSide, RefusedNamesStopBeforeAnyQuery)
 {
     LoopbackServer server(Script().ExpectLine().Send("never"));
     WriteCatalogue(server.Port());
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"", "Adresse invalide!\n"},
         {"nodot", "Adresse invalide!\n"},
+        {"x.fr\r\nQUIT", "Adresse invalide!\n"},
+        {"x\t.fr", "Adresse invalide!\n"},
+        {std::string("x\0.fr", 5), "Adresse invalide!\n"},
         {"x.XYZ", "L'extention .xyz n'est pas supportée!\n"},
         {"x.", "L'extention . n'est pas supportée!\n"},
     };
@@ -126,20 +131,26 @@ TEST_F(CliWhoisSide, MissingCatalogueIsReportedAndEveryNameIsThenUnsupported)
 
 TEST_F(CliWhoisSide, ByHandQueryTakesServerPortAndNameAsGiven)
 {
-    LoopbackServer server(Script().ExpectLine().Send("by\nhand"));
     TArguments args;
     args.Command = TCommand::Whois;
-    args.Name = " x.nowhere ";
     args.Server = " 127.0.0.1 ";
-    args.Port = server.Port();
     TConsole console(Out, Err, false);
-    EXPECT_EQ(ExitOk, RunWhois(args, console));
-    ASSERT_TRUE(server.WaitFinished(1));
-    // No catalogue, no template, no validation: the trimmed name alone.
-    EXPECT_EQ("x.nowhere\r\n", server.Received(0));
-    EXPECT_EQ("by\nhand", Out.str());
+    // No catalogue, no template: the trimmed name alone, free text in Windows-1252.
+    const std::pair<const char*, const char*> queries[] = {
+        {"Soci\u00E9t\u00E9 G\u00E9n\u00E9rale", "Soci\xE9t\xE9 G\xE9n\xE9rale\r\n"}, {" x.nowhere ", "x.nowhere\r\n"}};
+    std::unique_ptr<LoopbackServer> server;
+    for (const auto& [name, query] : queries) {
+        server = std::make_unique<LoopbackServer>(Script().ExpectLine().Send("by\nhand"));
+        args.Name = name;
+        args.Port = server->Port();
+        Out.str("");
+        EXPECT_EQ(ExitOk, RunWhois(args, console)) << name;
+        ASSERT_TRUE(server->WaitFinished(1));
+        EXPECT_EQ(query, server->Received(0));
+        EXPECT_EQ("by\nhand", Out.str());
+    }
 
-    server.Stop();
+    server->Stop();
     Out.str("");
     EXPECT_EQ(ExitWhoisFailed, RunWhois(args, console));
     EXPECT_EQ("Socket Error # 10061\nConnection refused.\n", Err.str());

@@ -178,8 +178,8 @@ TEST(CliConsole, MessagesOneALineAndStagesOnlyForATerminal)
         console.Error("Echec de GetNetworkParams, code erreur n\xB0 00000002\n");
         console.Error("Socket Error # 10061\r\nConnection refused.");
         console.Progress("Int\xE9rogation du serveur DNS");
-        console.Print("x\r\n");
-        EXPECT_EQ("x\n", out.str());
+        console.Print("x\x1b\x81\x7f\t\r\n");
+        EXPECT_EQ("x\\x1b\\x81\\x7f\t\n", out.str());
         EXPECT_EQ(std::string("L'extention .xyz n'est pas supportée!\n"
                               "Echec de GetNetworkParams, code erreur n° 00000002\n"
                               "Socket Error # 10061\nConnection refused.\n") +

@@ -141,10 +141,13 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"MINFO, first name only", Answer(14, {0}), kSize + "19"},
         CheckCase{"MINFO, two names to the end", Answer(14, {0, 0}), ""},
         CheckCase{"MINFO, second name unterminated", Answer(14, {0, 1, 'a'}), kSize + "20"},
+        CheckCase{"MINFO, second name cut at a label length", Answer(14, {0, 3, 'a', 'b', 'c', 7}), kSize + "20"},
         CheckCase{"MX, two bytes", Answer(15, {0, 10}), kSize + "21"},
         CheckCase{"MX, root exchange to the end", Answer(15, {0, 0, 0}), ""},
         CheckCase{"MX, pointer to the end", Answer(15, {0, 10, 0xC0, 12}), ""},
         CheckCase{"MX, exchange unterminated", Answer(15, {0, 10, 1, 'a'}), kSize + "22"},
+        CheckCase{"MX, exchange cut at a label length", Answer(15, {0, 10, 3, 'a', 'b', 'c', 7}), kSize + "22"},
+        CheckCase{"MX, exchange cut in its pointer", Answer(15, {0, 10, 1, 'a', 0xC0}), kSize + "22"},
         CheckCase{"MX, exchange label past the end", Answer(15, {0, 10, 2, 'a'}), kSize + "3"}));
 
 INSTANTIATE_TEST_SUITE_P(

@@ -514,4 +514,36 @@ TEST(MemoryStream, WritesReadsAndSizes)
     EXPECT_EQ(stream.Bytes(), std::string("helLOWORLD\0\0!", 13));
 }
 
+// Room reserved in place keeps what the receive used, at most the room, and is given back
+// whole when the reservation ends without a commit (a receive that raised).
+TEST(Reservation, KeepsWhatWasUsedAndGivesTheRestBack)
+{
+    const struct {
+        int64_t used;
+        bool commit;
+        const char* stream;
+        int64_t position;
+        const char* buffer;
+    } cases[] = {
+        {2, true, "helWX", 5, "lloWX"},   {4, true, "helWXYZ", 7, "lloWXYZ"}, {9, true, "helWXYZ", 7, "lloWXYZ"},
+        {0, true, "hello", 3, "llo"},     {0, false, "hello", 3, "llo"},
+    };
+    for (const auto& c : cases) {
+        TIdMemoryStream stream(std::string("hello"));
+        stream.SetPosition(3);
+        TIdBuffer buffer;
+        buffer.Append("hello", 5);
+        buffer.Remove(2);
+        for (TIdReserveTarget* target : {stream.InPlaceTarget(), static_cast<TIdReserveTarget*>(&buffer)}) {
+            TIdReservation room(*target, 4);
+            ASSERT_EQ(room.Capacity(), 4);
+            std::memcpy(room.Memory(), "WXYZ", static_cast<size_t>(std::min<int64_t>(c.used, 4)));
+            if (c.commit) room.Commit(c.used);
+        }
+        EXPECT_EQ(stream.Bytes(), c.stream) << c.used;
+        EXPECT_EQ(stream.Position(), c.position) << c.used;
+        EXPECT_EQ(buffer.View(), c.buffer) << c.used;
+    }
+}
+
 }  // namespace

@@ -128,7 +128,7 @@ TEST(TcpErrors, ResetRefusedAndUnknownHost)
                   "Socket Error # 10061\r\nConnection refused.");
         EXPECT_FALSE(client.SocketHandle.Allocated);
         // The same again with a bounded connect.
-        client.ConnectTimeout = 2000;
+        client.Limits.ConnectTimeout = 2000;
         EXPECT_EQ(MessageOf<EIdSocketError>([&] { client.OpenConnection(); }),
                   "Socket Error # 10061\r\nConnection refused.");
     }
@@ -137,7 +137,7 @@ TEST(TcpErrors, ResetRefusedAndUnknownHost)
         // socket error, not as a time-out.
         LoopbackServer server(Script().Stall());
         TIdTCPClient client;
-        client.ReadTimeout = 5000;
+        client.Limits.ReadTimeout = 5000;
         Connect(client, server);
         const int32_t real = client.SocketHandle.SocketId;
         client.SocketHandle.SocketId = 1 << 20;
@@ -178,7 +178,7 @@ TEST(TcpConnect, ABoundedConnectGivesUpWithTimedOut)
         auto client = std::make_unique<TIdTCPClient>();
         client->Host = "127.0.0.1";
         client->Port = ntohs(addr.sin_port);
-        client->ConnectTimeout = 300;
+        client->Limits.ConnectTimeout = 300;
         const auto start = std::chrono::steady_clock::now();
         try {
             client->OpenConnection();
@@ -241,7 +241,7 @@ TEST(TcpReadLine, ALineLongerThanTheBoundRaises)
     for (const auto& c : cases) {
         LoopbackServer server(c.script);
         TIdTCPClient client;
-        client.MaxLineLength = 100;
+        client.Limits.MaxLineLength = 100;
         client.SetRecvBufferSize(16);
         Connect(client, server);
         std::string message;
@@ -253,7 +253,7 @@ TEST(TcpReadLine, ALineLongerThanTheBoundRaises)
             EXPECT_LT(client.InBuffer.Capacity(), 64) << c.name;
         }
         EXPECT_EQ(message, c.message) << c.name;
-        EXPECT_LE(client.PeakBuffered, 100 + 16) << c.name;
+        EXPECT_LE(client.Limits.PeakHeld(), 100 + 16) << c.name;
         client.CloseConnection();
     }
 }
@@ -288,7 +288,7 @@ TEST(TcpReadTimeout, AStallingServerEndsTheReadWithReadTimedOut)
 {
     LoopbackServer server(Script().Send("partial answer").Stall());
     TIdTCPClient client;
-    client.ReadTimeout = 300;
+    client.Limits.ReadTimeout = 300;
     Connect(client, server);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(MessageOf<EIdReadTimeout>([&] { client.ReadUntilClosed(); }), "Read timed out.");

@@ -190,7 +190,7 @@ protected:
         ASSERT_NE(FServer, nullptr) << FStartFailure;
         FHttp.Host = "127.0.0.1";
         FHttp.DefaultPort = FServer->Port();
-        FHttp.ReadTimeout = 10000;
+        FHttp.Limits.ReadTimeout = 10000;
     }
 
     static NginxServer* FServer;

@@ -75,6 +75,8 @@ TEST(Files, MissingAndUnwritableFilesRaiseTheirMessages)
     WriteFileBytes(path, std::string("a\0b", 3));
     ReplaceFileAtomically(path, "new\r\n");
     EXPECT_EQ(ReadFileBytes(path), "new\r\n");
+    EXPECT_FALSE(CreateFileAtomically(path, "other"));  // and creation when absent, at start
+    EXPECT_EQ(ReadFileBytes(path), "new\r\n");
     unlink(path.c_str());
     rmdir(dir);
 }

@@ -84,6 +84,7 @@ TEST(Checks, BothCurrentOverOneConnection)
     };
     EXPECT_EQ(h.Repaints, repaints);
     EXPECT_EQ(h.Pauses, (std::vector<int>{200, 200}));
+    EXPECT_EQ(h.Updater.FailedChecks, 0);
     EXPECT_EQ(h.Dir.Read("dns.dat"), "#d-old\r\n[ac]\r\nserver1=a.nic.ac\r\n");
 }
 
@@ -134,6 +135,8 @@ struct OutcomeCase {
 
 TEST(Checks, OutcomesOfEveryKindOfReply)
 {
+    // A 202 whose framing is faulty around the start of a data file.
+    const auto cut = [](std::string framing, std::string after = "") { return "HTTP/1.1 202 Accepted\r\n" + framing + "#w-stub\r\n" + after; };
     const OutcomeCase cases[] = {
         {"200 then 201", Reply("200 OK", "x"), Reply("201 Created", ""), kInvalid, kWhoisCurrent, "", false},
         {"201 then 200", Reply("201 Created", ""), Reply("200 OK", ""), kDnsCurrent, kInvalid, kConnecting, false},
@@ -146,6 +149,13 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
         {"malformed status", "HTTP/1.1 abc\r\n\r\n", Reply("201 Created", ""), kCheckingDns, kWhoisCurrent, "", false},
         {"202 with #", Reply("202 Accepted", "#n\r\n"), Reply("404 Not Found", ""), kDnsUpdated, kCheckingWhois,
          kConnecting, true},
+        // Framing that would pass a cut body for a whole one: the check fails, nothing is written.
+        {"oversized chunk", Reply("201 Created", ""), cut("Transfer-Encoding: chunked\r\n\r\n9\r\n", "\r\n80000000\r\n\r\n"),
+         kDnsCurrent, kCheckingWhois, kConnecting, false},
+        {"oversized length", Reply("201 Created", ""), cut("Content-Length: 99999999999\r\n\r\n"), kDnsCurrent,
+         kCheckingWhois, kConnecting, false},
+        {"length no number", Reply("201 Created", ""), cut("Content-Length: 1e3\r\n\r\n"), kDnsCurrent,
+         kCheckingWhois, kConnecting, false},
     };
     for (const auto& c : cases) {
         // Each check on a connection of its own, which the server announces it closes.
@@ -166,6 +176,8 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
         EXPECT_EQ(h.Dir.Read("whois.dat"), "#w-old\r\nac=whois.nic.ac\r\n") << c.name;
         EXPECT_EQ(server.Received(0).find("Connection:"), std::string::npos) << c.name;
         EXPECT_EQ(h.Updater.IdHTTP.Reply.ContentLength, 0) << c.name;  // reset after the checks
+        const bool dnsDone = c.labelDns == kDnsCurrent || c.labelDns == kDnsUpdated;
+        EXPECT_EQ(h.Updater.FailedChecks, !dnsDone + (c.labelWhois != kWhoisCurrent)) << c.name;
     }
 }
 
@@ -183,6 +195,7 @@ TEST(Checks, UnreachableServerOrFailedWriteIsDroppedSilently)
     EXPECT_EQ(h.Updater.LabelDNS, kCheckingDns);
     EXPECT_EQ(h.Updater.LabelWhois, kCheckingWhois);
     EXPECT_EQ(h.Updater.Label1, kConnecting);
+    EXPECT_EQ(h.Updater.FailedChecks, 2);
 
     LoopbackServer server(Script()
                               .ExpectBytes(RequestFor("d-old", "dns").size())
@@ -190,10 +203,11 @@ TEST(Checks, UnreachableServerOrFailedWriteIsDroppedSilently)
                               .ExpectBytes(RequestFor("w-old", "whois").size())
                               .Send(Reply("201 Created", "")));
     Harness w(server);
-    ASSERT_EQ(::mkdir((w.Dir.Path() + "dns.dat.new").c_str(), 0755), 0);
+    w.Updater.DataDir = w.Dir.Path() + "gone/";  // dns.dat cannot be written
     w.Updater.RunChecks();
     EXPECT_EQ(w.Updater.LabelDNS, kDnsUpdating);
     EXPECT_EQ(w.Updater.LabelWhois, kWhoisCurrent);
+    EXPECT_EQ(w.Updater.FailedChecks, 1);
     EXPECT_EQ(w.Dir.Read("dns.dat"), "#d-old\r\n[ac]\r\nserver1=a.nic.ac\r\n");
 }
 

@@ -32,7 +32,7 @@ std::string Published(const std::string& name, const std::string& stamp)
 TDataUpdater& Prepare(TDataUpdater& updater, const UpdateServerProcess& server)
 {
     updater.IdHTTP.DefaultPort = server.Port();
-    updater.IdHTTP.ReadTimeout = 5000;
+    updater.IdHTTP.Limits.ReadTimeout = 5000;
     updater.OnPause = [](int) {};
     updater.ReadStamps();
     return updater;
@@ -119,7 +119,7 @@ TEST(ReferenceServer, RefusesWhatIsNotAnUpdateQuestion)
     TIdHTTP http;
     http.Host = "127.0.0.1";
     http.DefaultPort = server.Port();
-    http.ReadTimeout = 5000;
+    http.Limits.ReadTimeout = 5000;
     for (const auto& c : cases) {
         try {
             const std::string body = http.GetText(c.target);

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -94,7 +98,7 @@ TEST(Saving, EveryLineEndsWithCrLfAndANulEndsTheText)
         EXPECT_EQ(dir.Read("whois.dat"), "#old\r\n");
         updater.SaveWhoisData(c.body);
         EXPECT_EQ(dir.Read("whois.dat"), c.file) << c.body;
-        EXPECT_FALSE(dir.Exists("dns.dat.new"));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2) << "no side file left";
     }
 }
 
@@ -102,11 +106,18 @@ TEST(Saving, AFailedWriteLeavesTheOldFileWhole)
 {
     TempDir dir;
     dir.Write("dns.dat", "#old\r\nac=x\r\n");
-    // The side file cannot be created where a folder of that name stands.
-    ASSERT_EQ(::mkdir((dir.Path() + "dns.dat.new").c_str(), 0755), 0);
     TDataUpdater updater(dir.Path(), "127.0.0.1");
+    // The side file cannot be written whole: writes past 4 bytes fail, even as root.
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit limit{4, saved.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
     EXPECT_THROW(updater.SaveDnsData("#new\r\n"), EFCreateError);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
     EXPECT_EQ(dir.Read("dns.dat"), "#old\r\nac=x\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no side file left";
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+#pragma once
+#include "net/socket/id_exchange_limits.h"
+
+// The bounds of the program's own exchanges, in one place.
+
+// A whois query (the main window, norvane-cli whois): the connect and every silence 30 s,
+// the whole query 120 s, so that neither a silent server nor one that trickles its answer
+// can hang the caller.
+TIdExchangeLimits WhoisQueryLimits();
+
+// One check of the update dialog ("Mise à jour", norvane-cli update): the connect and
+// every silence within a reply 30 s, the check 120 s in all, however the server paces it.
+TIdExchangeLimits UpdateCheckLimits();
