@@ -8,6 +8,7 @@
 
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStyle>
 #include <QTranslator>
 #include <norvane_config.h>
 
@@ -21,7 +22,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv), F
     // Links the windows to the installed desktop entry, for the dock's icon and name.
     setDesktopFileName(QStringLiteral(NORVANE_APP_ID));
     setWindowIcon(ApplicationIcon());
-    auto* style = new TKeyboardCuesStyle;
+    auto* style = new TKeyboardCuesStyle(QApplication::style()->name());
     setStyle(style);
     installEventFilter(style);
 }

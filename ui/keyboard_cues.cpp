@@ -2,9 +2,10 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QStyleFactory>
 #include <QWidget>
 
-TKeyboardCuesStyle::TKeyboardCuesStyle() : QProxyStyle(nullptr) {}
+TKeyboardCuesStyle::TKeyboardCuesStyle(const QString& baseStyle) : QProxyStyle(QStyleFactory::create(baseStyle)) {}
 
 int TKeyboardCuesStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                                   QStyleHintReturn* returnData) const

@@ -8,7 +8,8 @@ class TKeyboardCuesStyle : public QProxyStyle {
     Q_OBJECT
 
 public:
-    TKeyboardCuesStyle();
+    // Over a new instance of the style named (the one the user or the platform chose).
+    explicit TKeyboardCuesStyle(const QString& baseStyle);
 
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override;
