@@ -44,6 +44,7 @@ public:
     virtual void SetScreenCursor(TCursor cursor) = 0;
 
     virtual void ClearMemo() = 0;
+    // The whois page's text, UTF-8.
     virtual void SetMemoText(const std::string& text) = 0;
     virtual void ClearTree() = 0;
     // No repainting of the tree between the two calls.

@@ -35,6 +35,16 @@ void SetPort(TArguments& args, const std::string& value)
     args.Port = static_cast<int32_t>(*port);
 }
 
+void SetEncoding(TArguments& args, const std::string& value)
+{
+    if (value == "utf-8")
+        args.Encoding = TFileEncoding::Utf8;
+    else if (value == "windows-1252")
+        args.Encoding = TFileEncoding::Windows1252;
+    else
+        throw EUsageError("encodage inconnu : \"" + value + "\" (windows-1252 ou utf-8)");
+}
+
 void SetNonEmpty(std::string& field, const char* option, const std::string& value)
 {
     if (value.empty()) throw EUsageError(std::string("l'option ") + option + " attend une valeur non vide");
@@ -56,15 +66,20 @@ const std::vector<TSubcommand>& Subcommands()
                                  }};
     static const TOption port{"--port", true, SetPort};
     static const TOption server{"--server", true, SetServer};
+    static const TOption keepAccents{"--keep-accents", false,
+                                     [](TArguments& a, const std::string&) { a.KeepAccents = true; }};
     static const std::vector<TSubcommand> table = {
         {"lookup", TCommand::Lookup, 0,
          {{"--whois-only", false, [](TArguments& a, const std::string&) { a.WhoisOnly = true; }},
           {"--dns-only", false, [](TArguments& a, const std::string&) { a.DnsOnly = true; }},
           {"-o", true, [](TArguments& a, const std::string& v) { SetNonEmpty(a.OutputFile, "-o", v); }},
+          {"--encoding", true, SetEncoding},
+          keepAccents,
           dataDir}},
         {"whois", TCommand::Whois, 43,
          {server,
-          port}},
+          port,
+          keepAccents}},
         {"dns", TCommand::Dns, 53,
          {server,
           port,

@@ -24,6 +24,7 @@ int RunLookup(const TArguments& args, TConsole& console)
     window.LEditName = args.Name;
     window.CheckWhois = !args.DnsOnly;
     window.CheckDNS = !args.WhoisOnly;
+    window.IdWhois1.ASCIIFilter = !args.KeepAccents;
 
     // The name the servers will be asked about, when it is not the one typed.
     if (const std::optional<std::string> ascii = LookupName(args.Name); ascii && *ascii != Trim(args.Name))
@@ -32,10 +33,11 @@ int RunLookup(const TArguments& args, TConsole& console)
     if (window.Refused()) return ExitFailed;
 
     if (args.OutputFile.empty()) {
-        console.Print(ResultsFileContent(WithClosingEmptyLine(window.MemoText()), window.TreeLines()));
+        console.PrintUtf8(
+            ResultsFileContent(WithClosingEmptyLine(window.MemoText()), window.TreeLines(), TFileEncoding::Utf8));
     } else {
         try {
-            SaveResults(window, args.OutputFile);
+            SaveResults(window, args.OutputFile, args.Encoding);
         } catch (...) {
             ReportException(console, std::current_exception());
             return ExitCannotCreate;

@@ -8,4 +8,5 @@ set(NORVANE_FUZZ_TARGETS
   dns_servers
   uri
   internet_date
+  whois_reply
 )

@@ -8,10 +8,12 @@
 #include "ui/main_window.h"
 #include "ui/page_control.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -20,16 +22,6 @@
 #include <memory>
 
 namespace {
-
-struct SavingDesktop : FakeDesktop {
-    QString Answer;
-    QString Proposed;
-    QString SaveFileName(QWidget*, const QString& proposed, const QString&) override
-    {
-        Proposed = proposed;
-        return Answer;
-    }
-};
 
 // One line per node: TABs for the depth, the text, and the node's image and data.
 void Describe(const QTreeWidgetItem& node, int depth, QStringList& lines)
@@ -64,14 +56,14 @@ class WindowInFakeInternet : public QObject {
 private:
     std::string FDataDir;
     QTemporaryDir FScratch;
-    std::unique_ptr<SavingDesktop> FDesktop;
+    std::unique_ptr<FakeDesktop> FDesktop;
     std::unique_ptr<TFMain> FWindow;
 
     template <typename T> T* Find(const char* name) const { return FindControl<T>(*FWindow, name); }
     QTreeWidget* Tree() const { return Find<QTreeWidget>("TreeDNS"); }
     void Open(const std::string& dataDir)
     {
-        FDesktop = std::make_unique<SavingDesktop>();
+        FDesktop = std::make_unique<FakeDesktop>();
         static_cast<TApplication*>(qApp)->SetDesktop(*FDesktop);
         FWindow = std::make_unique<TFMain>(*FDesktop, dataDir);
         FWindow->show();
@@ -123,6 +115,8 @@ private slots:
         if (dir == nullptr) QSKIP("runs inside the fake Internet only (tests/e2e/fake-internet.sh)");
         FDataDir = std::string(dir) + "/data/";
         QVERIFY(FScratch.isValid());
+        // The user's settings of this run alone, read when a window opens.
+        qputenv("XDG_CONFIG_HOME", FScratch.filePath(QStringLiteral("config")).toUtf8());
     }
     void init() { Open(FDataDir); }
     void cleanup() { FWindow.reset(); }
@@ -185,6 +179,47 @@ private slots:
         QCOMPARE(Find<QLineEdit>("LEditName")->text(), typed);
 
         ExpectSavedFile(QString::fromUtf8(" Caf\u00E9_\u30C6\u30B9\u30C8 .txt"), "xn--caf-dma.xn--zckzah.txt");
+    }
+
+    void WhoisRepliesKeepTheirAccentsOnRequestAcrossARestart()
+    {
+        // The same names served in UTF-8 and in Windows-1252; the page as shown, then the
+        // holder and address lines of the saved file (Windows-1252).
+        const QString readable = QStringLiteral("holder:      Société Générale\naddress:     Élysée, Zürich\n");
+        const std::string kept = "Soci\xE9t\xE9 G\xE9n\xE9rale\r\naddress:     \xC9lys\xE9" "e, Z\xFCrich";
+        const struct {
+            bool keep;
+            const char* name;
+            QString shown;
+            std::string saved;
+        } cases[] = {
+            {false, "accents-utf8.test",
+             QStringLiteral("holder:      SociC)tC) GC)nC)rale\naddress:     C\tlysC)e, ZC<rich\n"),
+             "SociC)tC) GC)nC)rale\r\naddress:     C\tlysC)e, ZC<rich"},
+            {false, "accents-cp1252.test",
+             QStringLiteral("holder:      Sociiti Ginirale\naddress:     Ilysie, Z|rich\n"),
+             "Sociiti Ginirale\r\naddress:     Ilysie, Z|rich"},
+            {true, "accents-utf8.test", readable, kept},
+            {true, "accents-cp1252.test", readable, kept},
+        };
+        for (const auto& c : cases) {
+            // Chosen in the menu, then the window is closed and opened again: it remembers.
+            if (Find<QAction>("ConserverAccents1")->isChecked() != c.keep)
+                Find<QAction>("ConserverAccents1")->trigger();
+            cleanup();
+            Open(FDataDir);
+            QCOMPARE(Find<QAction>("ConserverAccents1")->isChecked(), c.keep);
+            Lookup(QString::fromLatin1(c.name), true, false);
+            QVERIFY(FDesktop->Boxes.empty());
+            QVERIFY2(Find<QPlainTextEdit>("MemoWhois")->toPlainText().endsWith(c.shown), c.name);
+            QVERIFY(FWindow->grab().save(Screenshots + QStringLiteral("/whois-%1-%2.png").arg(c.keep).arg(c.name)));
+            FDesktop->Answer = FScratch.filePath(QStringLiteral("accents"));
+            QVERIFY(QMetaObject::invokeMethod(FWindow.get(), "Enregistrersous1Click"));
+            QCOMPARE(ReadFileBytes(FScratch.filePath(QStringLiteral("accents.txt")).toStdString()),
+                     "% Serveur whois de test\r\ndomain:      " + std::string(c.name) + "\r\nholder:      " + c.saved +
+                         "\r\n\r\n");
+        }
+        Find<QAction>("ConserverAccents1")->trigger();  // off again for the other cases
     }
 
     void DnsAloneKeepsTheWhoisPage()

@@ -72,6 +72,7 @@ lookup a.test b.test|argument en trop : "b.test"
 lookup --whois-only --dns-only a.test|--whois-only et --dns-only s'excluent
 lookup --output x a.test|option inconnue pour lookup : "--output"
 lookup a.test -o|l'option -o attend une valeur
+lookup --encoding latin1 a.test|encodage inconnu : "latin1" (windows-1252 ou utf-8)
 whois a.test|whois demande --server
 whois --server h --port 70000 a.test|port invalide : "70000" (de 1 à 65535)
 dns --type AAAA a.test|type inconnu : "AAAA"
@@ -93,6 +94,11 @@ lookup_checks() {
   check "lookup -o status" 0 "$status"
   check "lookup -o prints nothing" "" "$out$err"
   cmp "$expected_file" "$scratch/saved.txt" || fail "lookup -o differs from the window's saved file"
+  # The same lookup saved as UTF-8: the Windows-1252 file converted, CR LF made LF.
+  run lookup --data-dir "$data" -o "$scratch/utf8.txt" --encoding utf-8 norvane.test
+  check "lookup -o --encoding utf-8" "0|" "$status|$out$err"
+  cmp <(iconv -f WINDOWS-1252 -t UTF-8 "$scratch/saved.txt" | sed 's/\r$//') "$scratch/utf8.txt" ||
+    fail "the UTF-8 file is not the Windows-1252 one converted"
 
   run lookup --data-dir "$data" norvane.test
   check "lookup status" 0 "$status"
@@ -153,6 +159,36 @@ Intérogation du serveur Whois" "$(tr -d '\r' < "$scratch/tty")"
   run lookup --data-dir "$data" "a☃.test"
   check "unconvertible name" "1||Adresse invalide!
 " "$status|$out|$err"
+}
+
+# Whois replies with accents, in UTF-8 and in Windows-1252. Without --keep-accents every
+# byte loses bit 7, as before; with it the reply is read in its own charset, and the names
+# reach the terminal and both kinds of -o file.
+accents_checks() {
+  local data="$FAKE_INTERNET_DIR/data" name charset keep reply
+  # The page's lines as they should come out, in the charset $1.
+  decoded() {
+    if [ -z "$keep" ]; then LC_ALL=C tr '\200-\377' '\000-\177' < "$reply"; else iconv -f "$charset" -t "$1" "$reply"; fi
+  }
+  while read -r name charset keep; do
+    reply="$here/../whois/$name"
+    run whois --server 127.0.0.43 $keep "$name"
+    check "whois $keep $name status" "0|" "$status|$err"
+    cmp -s <(decoded UTF-8) "$scratch/out" || fail "whois $keep $name on standard output"
+    run lookup --whois-only --data-dir "$data" -o "$scratch/accents.txt" $keep "$name"
+    cmp -s <(decoded WINDOWS-1252 | sed 's/$/\r/'; printf '\r\n') "$scratch/accents.txt" ||
+      fail "lookup -o $keep $name: $(od -c "$scratch/accents.txt" | head -5)"
+    run lookup --whois-only --data-dir "$data" -o "$scratch/accents.txt" --encoding utf-8 $keep "$name"
+    cmp -s <(decoded UTF-8; printf '\n') "$scratch/accents.txt" || fail "lookup -o --encoding utf-8 $keep $name"
+  done <<'REPLIES'
+accents-utf8.test UTF-8
+accents-utf8.test UTF-8 --keep-accents
+accents-cp1252.test WINDOWS-1252
+accents-cp1252.test WINDOWS-1252 --keep-accents
+REPLIES
+  # What the unfiltered page looks like, for the record.
+  run whois --server 127.0.0.43 accents-utf8.test
+  check "whois without --keep-accents" "address:     C	lysC)e, ZC<rich" "$(printf '%s' "$out" | sed -n 's/^address:/&/p')"
 }
 
 # dig's records of one section from one server (UDP, no EDNS), in the companion's layout
@@ -318,6 +354,7 @@ case "$mode" in
   internet)
     [ -n "${FAKE_INTERNET_DIR:-}" ] || { echo "SKIP: runs inside the fake Internet only"; exit 77; }
     lookup_checks
+    accents_checks
     dns_checks
     resolve_ip_checks
     ipv6_checks
