@@ -159,7 +159,7 @@ std::string TLookupDriver::WhoisOrRdap(const std::string& host, const std::strin
     try {
         std::string reply = FWindow.QueryWhois(host, queryTemplate, port, name);
         if (!reply.empty() || FRdapBase.empty()) return reply;
-        whoisFailure = "connexion ferm\xE9" "e sans r\xE9ponse";
+        whoisFailure = "connexion ferm\xC3\xA9" "e sans r\xC3\xA9ponse";
     } catch (const std::exception& failure) {
         if (FRdapBase.empty() || !WhoisUnreachable(failure)) throw;
         whoisFailure = failure.what();

@@ -46,6 +46,7 @@ public:
     virtual void SetScreenCursor(TCursor cursor) = 0;
 
     virtual void ClearMemo() = 0;
+    // The whois page's text, UTF-8.
     virtual void SetMemoText(const std::string& text) = 0;
     virtual void ClearTree() = 0;
     // No repainting of the tree between the two calls.
@@ -66,7 +67,7 @@ public:
 
     // RDAP asked before whois where the extension has an RDAP server (a menu check item).
     virtual bool RdapFirstChecked() const { return false; }
-    // The RDAP answer for the whois page (app/rdap_stage.h); a failure is an exception.
+    // The RDAP answer for the whois page, UTF-8 (app/rdap_stage.h); a failure is an exception.
     virtual std::string QueryRdap(const std::string& base, const std::string& name);
 };
 

@@ -4,7 +4,6 @@
 #include "rdap/bootstrap.h"
 #include "rdap/rdap_error.h"
 #include "rdap/rdap_lookup.h"
-#include "runtime/codepage.h"
 #include "runtime/text.h"
 
 #include <fstream>
@@ -49,10 +48,10 @@ std::string WhoisFallbackLine(const std::string& host, const std::string& failur
 {
     // Socket errors end with a line break: one line here.
     const std::string reason = Trim(ReplaceAll(ReplaceAll(failure, "\r", " "), "\n", " "));
-    return "Le serveur Whois " + host + " ne r\xE9pond pas (" + reason + ") : r\xE9ponse RDAP ci-dessous.\r\n\r\n";
+    return "Le serveur Whois " + host + " ne r\xC3\xA9pond pas (" + reason + ") : r\xC3\xA9ponse RDAP ci-dessous.\r\n\r\n";
 }
 
 std::string RdapPageText(const std::string& base, const std::string& asciiName)
 {
-    return Utf8ToCp1252(RdapDomainText(base, asciiName));
+    return RdapDomainText(base, asciiName);
 }

@@ -19,9 +19,10 @@ std::string ExtensionOf(const std::string& name);
 // resolve, the connection is refused, reset or cannot be routed, or it times out.
 bool WhoisUnreachable(const std::exception& failure);
 
-// The page's line naming the whois failure that RDAP answers in place of (program text).
+// The page's line naming the whois failure that RDAP answers in place of (UTF-8, like
+// the page).
 std::string WhoisFallbackLine(const std::string& host, const std::string& failure);
 
-// The RDAP answer for the whois page, in the program's text (Windows-1252, CR LF).
+// The RDAP answer for the whois page (UTF-8, CR LF).
 // Raises ERdapError.
 std::string RdapPageText(const std::string& base, const std::string& asciiName);

@@ -1,5 +1,6 @@
 #include "app/results_file.h"
 
+#include "runtime/codepage.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
 
@@ -30,23 +31,24 @@ std::string WithClosingEmptyLine(const std::string& page)
     return page + std::string(LineBreak);
 }
 
-std::string ResultsFileContent(const std::string& page, const std::vector<TTreeLine>& tree)
+std::string ResultsFileContent(const std::string& page, const std::vector<TTreeLine>& tree, TFileEncoding encoding)
 {
-    std::string content = page;
+    std::string lines;
     for (const TTreeLine& line : tree) {
-        content.append(static_cast<size_t>(line.Depth > 0 ? line.Depth : 0), '\t');
-        content += line.Text;
-        content += LineBreak;
+        lines.append(static_cast<size_t>(line.Depth > 0 ? line.Depth : 0), '\t');
+        lines += line.Text;
+        lines += LineBreak;
     }
-    return content;
+    if (encoding == TFileEncoding::Utf8) return ReplaceAll(page + Cp1252ToUtf8(lines), LineBreak, "\n");
+    return Utf8ToCp1252(page) + lines;
 }
 
-void SaveResults(IResultsSource& window, const std::string& fileName)
+void SaveResults(IResultsSource& window, const std::string& fileName, TFileEncoding encoding)
 {
     const std::string page = window.MemoText();
     const std::string closed = WithClosingEmptyLine(page);
     if (closed != page) window.SetMemoText(closed);
-    WriteFileBytes(fileName, ResultsFileContent(closed, window.TreeLines()));
+    WriteFileBytes(fileName, ResultsFileContent(closed, window.TreeLines(), encoding));
 }
 
 std::string ProposedFileName(const std::string& nameField) { return ReplaceAll(nameField, ".", "_") + ".txt"; }

@@ -8,12 +8,16 @@ class TIdWhois;
 // a lone CR stays.
 std::string NormalizeLineBreaks(std::string reply);
 
+// A whois reply as the page's text (UTF-8): kept as it is when it is well-formed UTF-8
+// (a reply cleared to ASCII always is), otherwise read as Windows-1252.
+std::string DecodeWhoisReply(const std::string& reply);
+
 // The query for a catalogue entry: the name itself when the template is empty, otherwise
 // the template with every "$T$" replaced by the name.
 std::string ApplyQueryTemplate(const std::string& templ, const std::string& name);
 
 // The query of a lookup: the catalogue's server, template and port. Sets the client's
-// Host and Port, queries, and returns the reply with its line breaks made CR LF.
+// Host and Port, queries, and returns the reply decoded, its line breaks made CR LF.
 // Failures of the client propagate.
 std::string RunCatalogueQuery(TIdWhois& client, const std::string& host, const std::string& templ,
                               int32_t port, const std::string& name);

@@ -35,10 +35,28 @@ void SetPort(TArguments& args, const std::string& value)
     args.Port = static_cast<int32_t>(*port);
 }
 
+void SetEncoding(TArguments& args, const std::string& value)
+{
+    if (value == "utf-8")
+        args.Encoding = TFileEncoding::Utf8;
+    else if (value == "windows-1252")
+        args.Encoding = TFileEncoding::Windows1252;
+    else
+        throw EUsageError("encodage inconnu : \"" + value + "\" (windows-1252 ou utf-8)");
+}
+
 void SetNonEmpty(std::string& field, const char* option, const std::string& value)
 {
     if (value.empty()) throw EUsageError(std::string("l'option ") + option + " attend une valeur non vide");
     field = value;
+}
+
+// A server as typed; an IPv6 address may come in brackets, as in an address with a port.
+void SetServer(TArguments& args, const std::string& value)
+{
+    const bool bracketed = value.size() > 2 && value.front() == '[' && value.back() == ']';
+    args.Server = bracketed ? value.substr(1, value.size() - 2) : value;
+    args.ServerGiven = true;
 }
 
 const std::vector<TSubcommand>& Subcommands()
@@ -47,28 +65,26 @@ const std::vector<TSubcommand>& Subcommands()
                                      SetNonEmpty(a.DataDir, "--data-dir", v);
                                  }};
     static const TOption port{"--port", true, SetPort};
+    static const TOption server{"--server", true, SetServer};
+    static const TOption keepAccents{"--keep-accents", false,
+                                     [](TArguments& a, const std::string&) { a.KeepAccents = true; }};
     static const std::vector<TSubcommand> table = {
         {"lookup", TCommand::Lookup, 0,
          {{"--whois-only", false, [](TArguments& a, const std::string&) { a.WhoisOnly = true; }},
           {"--dns-only", false, [](TArguments& a, const std::string&) { a.DnsOnly = true; }},
           {"-o", true, [](TArguments& a, const std::string& v) { SetNonEmpty(a.OutputFile, "-o", v); }},
           {"--rdap", false, [](TArguments& a, const std::string&) { a.RdapFirst = true; }},
+          {"--encoding", true, SetEncoding},
+          keepAccents,
           dataDir}},
         {"rdap", TCommand::Rdap, 0,
          {{"--json", false, [](TArguments& a, const std::string&) { a.Json = true; }}, dataDir}},
         {"whois", TCommand::Whois, 43,
-         {{"--server", true,
-           [](TArguments& a, const std::string& v) {
-               a.Server = v;
-               a.ServerGiven = true;
-           }},
-          port}},
+         {server,
+          port,
+          keepAccents}},
         {"dns", TCommand::Dns, 53,
-         {{"--server", true,
-           [](TArguments& a, const std::string& v) {
-               a.Server = v;
-               a.ServerGiven = true;
-           }},
+         {server,
           port,
           {"--type", true,
            [](TArguments& a, const std::string& v) {

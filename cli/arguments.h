@@ -1,4 +1,5 @@
 #pragma once
+#include "app/results_file.h"
 #include "runtime/exception.h"
 
 #include <cstdint>
@@ -20,6 +21,10 @@ struct TArguments {
     bool Json = false;
     // lookup -o: the results file; empty for standard output.
     std::string OutputFile;
+    // lookup -o: how the file is written (--encoding).
+    TFileEncoding Encoding = TFileEncoding::Windows1252;
+    // lookup, whois: the reply keeps its 8-bit characters (--keep-accents).
+    bool KeepAccents = false;
     // lookup, update, rdap: where whois.dat and dns.dat are; empty for the executable's folder.
     std::string DataDir;
     // whois: the server (required); dns: the server, or empty for the computer's own.

@@ -24,7 +24,9 @@ std::string EscapeControls(std::string_view utf8)
     return out;
 }
 
-void TConsole::Print(std::string_view text) { FOut << EscapeControls(ForTerminal(text)); }
+void TConsole::Print(std::string_view text) { PrintUtf8(Cp1252ToUtf8(text)); }
+
+void TConsole::PrintUtf8(std::string_view text) { FOut << EscapeControls(ReplaceAll(text, "\r\n", "\n")); }
 
 void TConsole::Error(std::string_view text)
 {

@@ -15,6 +15,8 @@ public:
 
     // Program text on standard output, converted and escaped, with no line break added.
     void Print(std::string_view text);
+    // UTF-8 text (the whois page) on standard output, escaped, every CR LF made LF.
+    void PrintUtf8(std::string_view text);
     // A message on standard error, converted and escaped, on a line of its own; nothing
     // when empty.
     void Error(std::string_view text);

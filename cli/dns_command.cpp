@@ -31,6 +31,9 @@ int RunDns(const TArguments& args, TConsole& console)
         console.Error(failure.what());
         return ExitFailed;
     }
-    console.Print(DnsListing(resolver));
+    // Only a reply cut to fit a datagram says how it came: over TCP, or as cut over UDP
+    // when TCP gave nothing better.
+    const bool cut = resolver.AnsweredOverTcp || (resolver.DNSHeader.Flags & 0x0200) != 0;
+    console.Print(DnsListing(resolver, !cut ? "" : resolver.AnsweredOverTcp ? "TCP" : "UDP"));
     return ExitOk;
 }

@@ -119,9 +119,10 @@ std::string RecordLine(std::string_view section, const TIdDNSResourceItem& recor
     return line + std::string(kLineBreak);
 }
 
-std::string DnsListing(const TIdDNSMessage& reply)
+std::string DnsListing(const TIdDNSMessage& reply, std::string_view transport)
 {
     std::string out = HeaderLine(reply.DNSHeader);
+    if (!transport.empty()) out.insert(out.size() - kLineBreak.size(), std::string(1, kSeparator) + std::string(transport));
     AppendSection(out, "AN", reply.Answers, reply.ReplyPacket);
     AppendSection(out, "NS", reply.Authority, reply.ReplyPacket);
     AppendSection(out, "AR", reply.Additional, reply.ReplyPacket);

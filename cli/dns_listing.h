@@ -21,7 +21,8 @@ std::string HeaderLine(const TIdDNSHeader& header);
 std::string RecordLine(std::string_view section, const TIdDNSResourceItem& record, std::string_view reply = {});
 
 // The header line, then the answer (AN), authority (NS) and additional (AR) records.
-std::string DnsListing(const TIdDNSMessage& reply);
+// A transport that is not empty ends the header line, after a TAB.
+std::string DnsListing(const TIdDNSMessage& reply, std::string_view transport = {});
 
 // A name or text from the wire made safe for one line: a control character (TAB and
 // line breaks included), DEL and "\" become "\" and three decimal digits.

@@ -25,6 +25,7 @@ int RunLookup(const TArguments& args, TConsole& console)
     window.CheckWhois = !args.DnsOnly;
     window.CheckDNS = !args.WhoisOnly;
     window.CheckRdapFirst = args.RdapFirst;
+    window.IdWhois1.ASCIIFilter = !args.KeepAccents;
 
     // The name the servers will be asked about, when it is not the one typed.
     if (const std::optional<std::string> ascii = LookupName(args.Name); ascii && *ascii != Trim(args.Name))
@@ -33,10 +34,11 @@ int RunLookup(const TArguments& args, TConsole& console)
     if (window.Refused()) return ExitFailed;
 
     if (args.OutputFile.empty()) {
-        console.Print(ResultsFileContent(WithClosingEmptyLine(window.MemoText()), window.TreeLines()));
+        console.PrintUtf8(
+            ResultsFileContent(WithClosingEmptyLine(window.MemoText()), window.TreeLines(), TFileEncoding::Utf8));
     } else {
         try {
-            SaveResults(window, args.OutputFile);
+            SaveResults(window, args.OutputFile, args.Encoding);
         } catch (...) {
             ReportException(console, std::current_exception());
             return ExitCannotCreate;

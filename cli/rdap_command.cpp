@@ -26,7 +26,7 @@ int RunRdap(const TArguments& args, TConsole& console)
     }
     try {
         if (!args.Json) {
-            console.Print(RdapPageText(base, *name));
+            console.PrintUtf8(RdapPageText(base, *name));
             return ExitOk;
         }
         const TRdapReply reply = RdapGet(RdapDomainUrl(base, *name));

@@ -12,10 +12,11 @@ int RunWhois(const TArguments& args, TConsole& console)
     window.LEditName = args.Name;
     window.LabeledEdit1 = Utf8ToCp1252(args.Server);
     window.IdWhois1.Port = args.Port;
+    window.IdWhois1.ASCIIFilter = !args.KeepAccents;
 
     TLookupDriver(window, window.WhoisServers).SpeedButton3Click();
     if (window.WhoisFailed()) return ExitWhoisFailed;
     if (window.Refused()) return ExitFailed;
-    console.Print(window.MemoText());
+    console.PrintUtf8(window.MemoText());
     return ExitOk;
 }

@@ -1,5 +1,6 @@
 #include "dns/host_info.h"
 
+#include "platform/address6.h"
 #include "runtime/text.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@ struct THostEntry {
     int32_t Family = 0;
     int32_t Length = 0;
     std::vector<std::string> Addresses;  // Length bytes each, network order
+    std::vector<std::string> Addresses6;  // 16 bytes each, after the others
 };
 
 // Entries are read up to this many addresses or aliases and address bytes; the platform
@@ -50,6 +52,33 @@ std::string DottedQuad(const std::string& address)
     return winsock::inet_ntoa(in);
 }
 
+// The address as the tree shows it.
+std::string AddressText(const std::string& address, int32_t length)
+{
+    if (length == 16) return winsock::Address6ToText(reinterpret_cast<const uint8_t*>(address.data()), 0);
+    return DottedQuad(address);
+}
+
+// The name's IPv4 entry with the IPv6 addresses added, or its IPv6 entry alone. False,
+// with `error` from the IPv4 lookup, when it has neither; a failure other than "unknown"
+// or "no address" is not asked again for IPv6.
+bool LookupName(IHostResolver& resolver, const std::string& name, THostEntry& entry, int32_t& error)
+{
+    const winsock::hostent* found = resolver.GetHostByName(name);
+    if (found != nullptr) entry = CopyEntry(*found);
+    else error = resolver.LastError();
+    if (found == nullptr && error != winsock::WSAHOST_NOT_FOUND && error != winsock::WSANO_DATA) return false;
+    const winsock::hostent* found6 = resolver.GetHostByName6(name);
+    if (found6 == nullptr || found6->h_length != 16) return found != nullptr;
+    THostEntry six = CopyEntry(*found6);
+    if (found == nullptr) {
+        entry = six;
+        entry.Addresses.clear();
+    }
+    entry.Addresses6 = six.Addresses;
+    return true;
+}
+
 const char* const HostNotFound = "l'h\xF4te n'a pas \xE9t\xE9 trouv\xE9...";
 const char* const NoRecord = "Aucun enregistrement trouv\xE9...";
 const char* const FunctionFailed = "Echec de la fonction...";
@@ -64,6 +93,11 @@ const winsock::hostent* TSystemHostResolver::GetHostByName(const std::string& na
 const winsock::hostent* TSystemHostResolver::GetHostByAddr(const char* address, int32_t length, int32_t family)
 {
     return winsock::gethostbyaddr(address, length, family);
+}
+
+const winsock::hostent* TSystemHostResolver::GetHostByName6(const std::string& name)
+{
+    return winsock::gethostbyname6(name.c_str());
 }
 
 int32_t TSystemHostResolver::LastError() const { return winsock::WSAGetLastError(); }
@@ -97,34 +131,38 @@ bool ShowHostInfo(IHostResolver& resolver, IResultsTree& tree, const std::string
         return false;
     };
 
-    const winsock::hostent* found = resolver.GetHostByName(longForm.substr(4));
-    if (found == nullptr) {
-        switch (resolver.LastError()) {
+    THostEntry entry;
+    int32_t error = 0;
+    if (!LookupName(resolver, longForm.substr(4), entry, error)) {
+        switch (error) {
         case winsock::WSAHOST_NOT_FOUND: return fail(HostNotFound);
         case winsock::WSANO_DATA:
             // The name exists without an address (a mail domain, say): its www form may have one.
-            found = resolver.GetHostByName(longForm);
-            if (found == nullptr) return fail(NoRecord);
+            if (!LookupName(resolver, longForm, entry, error)) return fail(NoRecord);
             break;
         default: return fail(FunctionFailed);
         }
     }
-    // Everything is copied before the reverse lookups reuse the resolver's result area.
-    const THostEntry entry = CopyEntry(*found);
 
     TTreeNode* official = tree.AddChild(root, "Nom officiel", ImageClosed, ImageClosed, NodePlain);
     tree.AddChild(official, entry.Name, ImageValue, ImageValue, NodeLink);
     TTreeNode* aliases = tree.AddChild(root, "Nom en alias", ImageClosed, ImageClosed, NodePlain);
     for (const std::string& alias : entry.Aliases) tree.AddChild(aliases, alias, ImageValue, ImageValue, NodeLink);
     TTreeNode* addresses = tree.AddChild(root, "Adresse IP", ImageClosed, ImageClosed, NodePlain);
-    std::vector<std::string> quads;
-    for (const std::string& address : entry.Addresses) {
-        quads.push_back(DottedQuad(address));
-        tree.AddChild(addresses, quads.back(), ImageValue, ImageValue, NodeLink);
-    }
-    for (size_t i = 0; i < entry.Addresses.size(); ++i) {
-        TTreeNode* node = tree.AddChild(root, quads[i], ImageClosed, ImageClosed, NodePlain);
-        const TReverseLookup reverse = ReverseLookup(resolver, entry.Addresses[i].data(), entry.Length, entry.Family);
+    // Every address with its length and family, the IPv4 ones first.
+    struct TShown {
+        std::string Bytes, Text;
+        int32_t Length, Family;
+    };
+    std::vector<TShown> shown;
+    for (const std::string& address : entry.Addresses)
+        shown.push_back({address, AddressText(address, entry.Length), entry.Length, entry.Family});
+    for (const std::string& address : entry.Addresses6)
+        shown.push_back({address, AddressText(address, 16), 16, winsock::WS_AF_INET6});
+    for (const TShown& address : shown) tree.AddChild(addresses, address.Text, ImageValue, ImageValue, NodeLink);
+    for (const TShown& address : shown) {
+        TTreeNode* node = tree.AddChild(root, address.Text, ImageClosed, ImageClosed, NodePlain);
+        const TReverseLookup reverse = ReverseLookup(resolver, address.Bytes.data(), address.Length, address.Family);
         tree.AddChild(node, reverse.Text, ImageValue, ImageValue, reverse.Status == ReverseFound ? NodeLink : NodeValue);
     }
     tree.Expand(root);

@@ -11,6 +11,9 @@ public:
     virtual ~IHostResolver() = default;
     // A host entry valid until the next call, or null with LastError telling why.
     virtual const winsock::hostent* GetHostByName(const std::string& name) = 0;
+    // The IPv6 addresses of a name (16 bytes each), or null; a resolver without IPv6
+    // has none.
+    virtual const winsock::hostent* GetHostByName6(const std::string& /*name*/) { return nullptr; }
     virtual const winsock::hostent* GetHostByAddr(const char* address, int32_t length, int32_t family) = 0;
     virtual int32_t LastError() const = 0;
 };
@@ -19,6 +22,7 @@ public:
 class TSystemHostResolver final : public IHostResolver {
 public:
     const winsock::hostent* GetHostByName(const std::string& name) override;
+    const winsock::hostent* GetHostByName6(const std::string& name) override;
     const winsock::hostent* GetHostByAddr(const char* address, int32_t length, int32_t family) override;
     int32_t LastError() const override;
 };
@@ -43,6 +47,7 @@ std::string ShortHostForm(const std::string& name);
 
 // The branch "Réponse du DNS par défaut" at the end of the tree's top level, stored in
 // hostRootNode: what the system resolver says of the short form (of the long form when
-// the short one has no address), with official name, aliases, addresses and, per
-// address, its reverse lookup; or the failure as its single child. True when resolved.
+// the short one has no address), with official name, aliases, addresses (the IPv4 ones,
+// then the IPv6 ones) and, per address, its reverse lookup; or the failure as its single
+// child. A name with IPv6 addresses only is shown the same way. True when resolved.
 bool ShowHostInfo(IHostResolver& resolver, IResultsTree& tree, const std::string& name, TTreeNode*& hostRootNode);

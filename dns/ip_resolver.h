@@ -3,8 +3,9 @@
 
 #include <string>
 
-// The panel's lookup itself: the address typed in `field` read by inet_addr (text that
-// is no address is looked up as 255.255.255.255), then its reverse lookup.
+// The panel's lookup itself: an IPv6 address typed in `field` is looked up as one; any
+// other text is read by inet_addr (text that is no address is looked up as
+// 255.255.255.255). Then its reverse lookup.
 TReverseLookup ResolveIpAddress(IHostResolver& resolver, const std::string& field);
 
 // The "Résolveur d'IP" panel: the text the result field shows after resolving the

@@ -34,6 +34,6 @@ inline bool OpensInBrowser(uint32_t data) { return data == NodeLink; }
 
 // Room for the address that a double-click opens, terminator included.
 inline constexpr size_t kLinkBufferSize = 500;
-// "http://" followed by the node's text; empty when that would not fit the buffer, so a
-// cut address is never opened.
+// "http://" followed by the node's text (an IPv6 address in brackets); empty when that
+// would not fit the buffer, so a cut address is never opened.
 std::string LinkAddress(const std::string& text);

@@ -51,10 +51,13 @@ std::string Piece(std::string_view input, int index)
     return std::string(input.substr(start + 1, end == std::string_view::npos ? end : end - start - 1));
 }
 
-bool IsDottedQuad(const std::string& address)
+// A dotted quad, or IPv6 text with an optional zone after "%".
+bool IsServerAddress(const std::string& address)
 {
     in_addr parsed{};
-    return address.size() < 16 && inet_pton(AF_INET, address.c_str(), &parsed) == 1;
+    in6_addr parsed6{};
+    return (address.size() < 16 && inet_pton(AF_INET, address.c_str(), &parsed) == 1) ||
+           inet_pton(AF_INET6, address.substr(0, address.find('%')).c_str(), &parsed6) == 1;
 }
 
 }  // namespace
@@ -77,6 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     int failures = 0;
     const std::string dnsDefault = LoadDefaultDnsServer([&failures](const std::string&) { ++failures; }, path);
-    FailIf(failures != 0 || (!dnsDefault.empty() && !IsDottedQuad(dnsDefault)));
+    FailIf(failures != 0 || (!dnsDefault.empty() && !IsServerAddress(dnsDefault)));
     return 0;
 }

@@ -10,4 +10,5 @@ set(NORVANE_FUZZ_TARGETS
   internet_date
   rdap_render
   rdap_bootstrap
+  whois_reply
 )

@@ -19,3 +19,5 @@ TIdExchangeLimits Bounded(int32_t silence, int32_t whole)
 TIdExchangeLimits WhoisQueryLimits() { return Bounded(ServerSilence, WholeExchange); }
 
 TIdExchangeLimits UpdateCheckLimits() { return Bounded(ServerSilence, WholeExchange); }
+
+TIdExchangeLimits DnsOverTcpLimits(int32_t receiveTimeout) { return Bounded(receiveTimeout, receiveTimeout); }

@@ -11,3 +11,7 @@ TIdExchangeLimits WhoisQueryLimits();
 // One check of the update dialog ("Mise à jour", norvane-cli update): the connect and
 // every silence within a reply 30 s, the check 120 s in all, however the server paces it.
 TIdExchangeLimits UpdateCheckLimits();
+
+// A DNS question asked again over TCP after a reply cut to fit a datagram: the connect,
+// every silence and the whole exchange within the resolver's own wait for a reply.
+TIdExchangeLimits DnsOverTcpLimits(int32_t receiveTimeout);

@@ -167,7 +167,8 @@ int32_t getsockname(SOCKET s, sockaddr* name, int32_t* namelen);
 int32_t getpeername(SOCKET s, sockaddr* name, int32_t* namelen);
 int32_t gethostname(char* name, int32_t namelen);
 
-// The system resolver, IPv4 only.
+// The system resolver: names to IPv4 addresses (address6.h has the IPv6 and the both-family
+// look-ups); gethostbyaddr takes IPv4 (4 bytes) and IPv6 (16 bytes, WS_AF_INET6) addresses.
 hostent* gethostbyname(const char* name);
 hostent* gethostbyaddr(const char* addr, int32_t len, int32_t type);
 

@@ -1,4 +1,5 @@
 #include "platform/winsock.h"
+#include "platform/address6.h"
 #include "platform/winsock_internal.h"
 
 #include <arpa/inet.h>
@@ -16,42 +17,17 @@ thread_local char tNtoa[16];
 
 namespace detail {
 
-// Windows socket addresses are 16 bytes, family first; only IPv4 exists here.
-bool ToPosix(const sockaddr* name, int32_t namelen, ::sockaddr_in& out)
+bool ToPosix(const sockaddr* name, int32_t namelen, ::sockaddr_storage& out, socklen_t& outLength)
 {
-    if (name == nullptr || namelen < static_cast<int32_t>(sizeof(sockaddr_in))) {
-        Fail(WSAEFAULT);
-        return false;
-    }
-    sockaddr_in in{};
-    std::memcpy(&in, name, sizeof in);
-    if (in.sin_family != WS_AF_INET) {
-        Fail(WSAEAFNOSUPPORT);
-        return false;
-    }
-    out = {};
-    out.sin_family = AF_INET;
-    out.sin_port = in.sin_port;
-    out.sin_addr.s_addr = in.sin_addr.s_addr;
+    uint32_t length = 0;
+    if (!ToPosixAddress(name, namelen, out, length)) return false;
+    outLength = static_cast<socklen_t>(length);
     return true;
 }
 
 int32_t FromPosix(const ::sockaddr_storage& storage, sockaddr* name, int32_t* namelen)
 {
-    if (name == nullptr || namelen == nullptr || *namelen < static_cast<int32_t>(sizeof(sockaddr_in)))
-        return Fail(WSAEFAULT);
-    sockaddr_in out{};
-    if (storage.ss_family == AF_INET) {
-        const auto& in = reinterpret_cast<const ::sockaddr_in&>(storage);
-        out.sin_family = WS_AF_INET;
-        out.sin_port = in.sin_port;
-        out.sin_addr.s_addr = in.sin_addr.s_addr;
-    } else {
-        out.sin_family = static_cast<int16_t>(storage.ss_family);
-    }
-    std::memcpy(name, &out, sizeof out);
-    *namelen = sizeof out;
-    return 0;
+    return FromPosixAddress(storage, name, namelen);
 }
 
 }  // namespace detail

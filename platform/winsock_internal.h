@@ -17,7 +17,8 @@ inline int32_t Fail(int32_t error)
 int32_t FailErrno();
 
 // Windows socket address <-> POSIX; both record WSAEFAULT or WSAEAFNOSUPPORT on failure.
-bool ToPosix(const sockaddr* name, int32_t namelen, ::sockaddr_in& out);
+// Either family (see address6.h).
+bool ToPosix(const sockaddr* name, int32_t namelen, ::sockaddr_storage& out, socklen_t& outLength);
 int32_t FromPosix(const ::sockaddr_storage& storage, sockaddr* name, int32_t* namelen);
 
 }  // namespace winsock::detail

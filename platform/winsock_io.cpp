@@ -1,5 +1,6 @@
 #include "platform/winsock.h"
 #include "platform/winsock_internal.h"
+#include "platform/address6.h"
 
 #include <cerrno>
 #include <chrono>
@@ -38,9 +39,9 @@ bool IsDatagramSocket(int fd)
 
 SOCKET socket(int32_t af, int32_t type, int32_t protocol)
 {
-    if (af != WS_AF_INET) return Fail(WSAEAFNOSUPPORT);
+    if (af != WS_AF_INET && af != WS_AF_INET6) return Fail(WSAEAFNOSUPPORT);
     if (type != WS_SOCK_STREAM && type != WS_SOCK_DGRAM) return Fail(WSAESOCKTNOSUPPORT);
-    const int fd = ::socket(AF_INET, (type == WS_SOCK_STREAM ? SOCK_STREAM : SOCK_DGRAM) | SOCK_CLOEXEC,
+    const int fd = ::socket(af == WS_AF_INET ? AF_INET : AF_INET6, (type == WS_SOCK_STREAM ? SOCK_STREAM : SOCK_DGRAM) | SOCK_CLOEXEC,
                             protocol);
     if (fd < 0) return FailErrno();
     return fd;
@@ -48,19 +49,21 @@ SOCKET socket(int32_t af, int32_t type, int32_t protocol)
 
 int32_t bind(SOCKET s, const sockaddr* name, int32_t namelen)
 {
-    ::sockaddr_in addr;
-    if (!ToPosix(name, namelen, addr)) return SOCKET_ERROR;
-    if (::bind(s, reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr) != 0) return FailErrno();
+    ::sockaddr_storage addr;
+    socklen_t addrLength = 0;
+    if (!ToPosix(name, namelen, addr, addrLength)) return SOCKET_ERROR;
+    if (::bind(s, reinterpret_cast<const ::sockaddr*>(&addr), addrLength) != 0) return FailErrno();
     return 0;
 }
 
 int32_t connect(SOCKET s, const sockaddr* name, int32_t namelen)
 {
-    ::sockaddr_in addr;
-    if (!ToPosix(name, namelen, addr)) return SOCKET_ERROR;
+    ::sockaddr_storage addr;
+    socklen_t addrLength = 0;
+    if (!ToPosix(name, namelen, addr, addrLength)) return SOCKET_ERROR;
     int rc;
     do {
-        rc = ::connect(s, reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr);
+        rc = ::connect(s, reinterpret_cast<const ::sockaddr*>(&addr), addrLength);
     } while (rc != 0 && errno == EINTR);
     if (rc == 0) return 0;
     // A non-blocking connect under way reports "would block" there, not "in progress".
@@ -175,12 +178,13 @@ int32_t recvfrom(SOCKET s, char* buf, int32_t len, int32_t flags, sockaddr* from
 int32_t sendto(SOCKET s, const char* buf, int32_t len, int32_t flags, const sockaddr* to, int32_t tolen)
 {
     if (len < 0) return Fail(WSAEINVAL);
-    ::sockaddr_in addr;
-    if (!ToPosix(to, tolen, addr)) return SOCKET_ERROR;
+    ::sockaddr_storage addr;
+    socklen_t addrLength = 0;
+    if (!ToPosix(to, tolen, addr, addrLength)) return SOCKET_ERROR;
     ssize_t n;
     do {
         n = ::sendto(s, buf, static_cast<size_t>(len), PosixFlags(flags) | MSG_NOSIGNAL,
-                     reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr);
+                     reinterpret_cast<const ::sockaddr*>(&addr), addrLength);
     } while (n < 0 && errno == EINTR);
     if (n < 0) return FailErrno();
     return static_cast<int32_t>(n);

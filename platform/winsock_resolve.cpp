@@ -1,4 +1,5 @@
 #include "platform/winsock.h"
+#include "platform/address6.h"
 #include "platform/winsock_internal.h"
 
 #include <cerrno>
@@ -53,13 +54,13 @@ hostent* Resolve(Call call)
                 Fail(ResolverError(herr));
             return nullptr;
         }
-        if (result->h_addrtype != AF_INET) {
+        if (result->h_addrtype != AF_INET && result->h_addrtype != AF_INET6) {
             Fail(WSANO_DATA);
             return nullptr;
         }
         tHost.Result.h_name = result->h_name;
         tHost.Result.h_aliases = result->h_aliases;
-        tHost.Result.h_addrtype = static_cast<int16_t>(WS_AF_INET);
+        tHost.Result.h_addrtype = static_cast<int16_t>(result->h_addrtype == AF_INET ? WS_AF_INET : WS_AF_INET6);
         tHost.Result.h_length = static_cast<int16_t>(result->h_length);
         tHost.Result.h_addr_list = result->h_addr_list;
         return &tHost.Result;
@@ -93,16 +94,29 @@ hostent* gethostbyaddr(const char* addr, int32_t len, int32_t type)
         Fail(WSAEFAULT);
         return nullptr;
     }
-    if (type != WS_AF_INET) {
+    if (type != WS_AF_INET && type != WS_AF_INET6) {
         Fail(WSAEAFNOSUPPORT);
         return nullptr;
     }
-    if (len != 4) {
+    const int32_t wanted = type == WS_AF_INET ? 4 : 16;
+    if (len != wanted) {
         Fail(WSAEFAULT);
         return nullptr;
     }
-    return Resolve([addr](::hostent* entry, char* buf, size_t size, ::hostent** result, int* herr) {
-        return ::gethostbyaddr_r(addr, 4, AF_INET, entry, buf, size, result, herr);
+    return Resolve([addr, wanted](::hostent* entry, char* buf, size_t size, ::hostent** result, int* herr) {
+        return ::gethostbyaddr_r(addr, static_cast<socklen_t>(wanted), wanted == 4 ? AF_INET : AF_INET6, entry, buf,
+                                 size, result, herr);
+    });
+}
+
+hostent* gethostbyname6(const char* name)
+{
+    if (name == nullptr) {
+        Fail(WSAEFAULT);
+        return nullptr;
+    }
+    return Resolve([name](::hostent* entry, char* buf, size_t size, ::hostent** result, int* herr) {
+        return ::gethostbyname2_r(name, AF_INET6, entry, buf, size, result, herr);
     });
 }
 

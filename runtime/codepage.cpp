@@ -84,3 +84,33 @@ std::string Utf8ToCp1252(std::string_view utf8)
     for (size_t pos = 0; pos < utf8.size();) out += ByteOf(NextCodePoint(utf8, pos));
     return out;
 }
+
+bool IsUtf8(std::string_view bytes)
+{
+    for (size_t pos = 0; pos < bytes.size();) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[pos]);
+        if (lead < 0x80) {
+            ++pos;
+            continue;
+        }
+        // The second byte's range rules out overlong forms, surrogates and code points
+        // past U+10FFFF (RFC 3629, section 4).
+        unsigned char low = 0x80, high = 0xBF;
+        size_t length = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+        else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+        else return false;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+        if (bytes.size() - pos < length) return false;
+        for (size_t i = 1; i < length; ++i) {
+            const unsigned char next = static_cast<unsigned char>(bytes[pos + i]);
+            if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return false;
+        }
+        pos += length;
+    }
+    return true;
+}

@@ -9,3 +9,7 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 
 // Characters the code page lacks become "?".
 std::string Utf8ToCp1252(std::string_view utf8);
+
+// Whether the bytes are well-formed UTF-8: no overlong form, no surrogate, nothing past
+// U+10FFFF, no sequence cut short.
+bool IsUtf8(std::string_view bytes);

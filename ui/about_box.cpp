@@ -31,6 +31,16 @@ TFAbout::TFAbout(TDesktop& desktop, QWidget* owner)
 
 TFAbout::~TFAbout() = default;
 
-void TFAbout::Label2Click() { FDesktop.ShellOpen(this, ui->Label2->text()); }
+namespace {
 
-void TFAbout::Label3Click() { FDesktop.ShellOpen(this, QStringLiteral("mailto:") + QLatin1String(ContactAddress)); }
+const QString NotOpened = QStringLiteral("L'adresse n'a pas pu être ouverte\u00A0: aucun programme de "
+                                         "l'ordinateur ne s'en est chargé.\nVous pouvez la recopier\u00A0:");
+
+}  // namespace
+
+void TFAbout::Label2Click() { OpenOrExplain(FDesktop, this, ui->Label2->text(), NotOpened); }
+
+void TFAbout::Label3Click()
+{
+    OpenOrExplain(FDesktop, this, QStringLiteral("mailto:") + QLatin1String(ContactAddress), NotOpened);
+}

@@ -1,6 +1,7 @@
 #include "ui/desktop.h"
 
-#include <QDesktopServices>
+#include <QPointer>
+#include <QProcess>
 #include <QDialog>
 #include <QFileDialog>
 #include <QUrl>
@@ -11,21 +12,45 @@ void TDesktop::MessageBox(QWidget* owner, const QString& caption, const QString&
     box.exec();
 }
 
-void TDesktop::ShellOpen(QWidget*, const QString& target)
+void TDesktop::ShellOpen(QWidget* owner, const QString& target, std::function<void()> failed)
 {
     // An address keeps its scheme (http:, mailto:); anything else is a file path.
     QUrl url(target, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().size() < 2) url = QUrl::fromLocalFile(target);
-    QDesktopServices::openUrl(url);
+    // The opener's status is the only word on whether a program took the document: the
+    // toolkit's own call reports success as soon as the opener starts. Not waited for: the
+    // opener may live as long as the program it starts.
+    auto* opener = new QProcess;
+    opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    const QPointer<QWidget> window(owner);
+    const auto done = [opener, window, hadOwner = owner != nullptr, failed](bool ok) {
+        if (!ok && failed && (!hadOwner || window)) failed();
+        opener->deleteLater();
+    };
+    QObject::connect(opener, &QProcess::finished, opener, [done](int code, QProcess::ExitStatus status) {
+        done(status == QProcess::NormalExit && code == 0);
+    });
+    QObject::connect(opener, &QProcess::errorOccurred, opener, [done](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) done(false);
+    });
+    opener->start(Opener, {url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)});
 }
 
 int TDesktop::RunModal(QDialog& dialog) { return dialog.exec(); }
 
-QString TDesktop::SaveFileName(QWidget* owner, const QString& proposed, const QString& filter)
+QString TDesktop::SaveFileName(QWidget* owner, const QString& proposed, const QString& filter, QString* chosenFilter)
 {
     // The filter's description is shown as written, without the toolkit's added pattern.
-    return QFileDialog::getSaveFileName(owner, QString(), proposed, filter, nullptr,
+    return QFileDialog::getSaveFileName(owner, QString(), proposed, filter, chosenFilter,
                                         QFileDialog::HideNameFilterDetails);
+}
+
+void OpenOrExplain(TDesktop& desktop, QWidget* owner, const QString& target, const QString& explanation)
+{
+    desktop.ShellOpen(owner, target, [&desktop, owner, target, explanation] {
+        desktop.MessageBox(owner, QStringLiteral("Norvane"), explanation + QStringLiteral("\n\n") + target,
+                           QMessageBox::Warning);
+    });
 }
 
 TDesktop& SystemDesktop()

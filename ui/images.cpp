@@ -26,6 +26,13 @@ QPixmap RenderSvg(const QString& path, QSize size)
     return pixmap;
 }
 
+QIcon ApplicationIcon()
+{
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48, 64, 128}) icon.addPixmap(RenderSvg(Images::Globe, QSize(side, side)));
+    return icon;
+}
+
 TImageList::TImageList(QSize size, const std::vector<QString>& paths) : FSize(size)
 {
     for (const QString& path : paths) FImages.push_back(RenderSvg(path, size));

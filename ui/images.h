@@ -23,6 +23,9 @@ void LoadImages();
 // Draws an SVG of the resource at the given size on a transparent background.
 QPixmap RenderSvg(const QString& path, QSize size);
 
+// The globe at the sizes docks and task switchers ask for.
+QIcon ApplicationIcon();
+
 // Images of one size, by index, the way tree nodes refer to them.
 class TImageList {
 public:

@@ -1,10 +1,17 @@
 #include "ui/application.h"
+#include "ui/command_line.h"
 #include "ui/main_window.h"
 
 #include <exception>
+#include <iostream>
 
 int main(int argc, char** argv)
 {
+    // Answered before the toolkit starts: it needs a display, which packagers' scripts lack.
+    if (const std::optional<std::string> answer = CommandLineAnswer(argc, argv)) {
+        std::cout << *answer << std::flush;
+        return std::cout.good() ? 0 : 1;
+    }
     TApplication application(argc, argv);
     try {
         TFMain window(application.Desktop());

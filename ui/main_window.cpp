@@ -13,6 +13,7 @@
 #include "ui/colors.h"
 #include "ui/desktop.h"
 #include "ui/server_form.h"
+#include "ui/user_settings.h"
 #include "ui_main_window.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -87,11 +90,13 @@ TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
     SubstituteFormFont();
     ui->setupUi(this);
     FTreeNodes = std::make_unique<TTreeNodes>(*ui->TreeDNS, FImageList);
-    IdWhois1->ASCIIFilter = true;
+    ui->ConserverAccents1->setChecked(KeepAccentsSetting());
+    IdWhois1->ASCIIFilter = !ui->ConserverAccents1->isChecked();
     CreateDnsResolver();
     ApplyFormColors(this);
     CreateImages();
     WireEvents();
+    FitMinimumSize();
     resize(OuterSize);
     try {
         FormCreate();
@@ -108,6 +113,7 @@ ILookupWindow& TFMain::LookupWindow() { return *FLookupWindow; }
 void TFMain::CreateImages()
 {
     ui->ImageTop->setPixmap(RenderSvg(Images::Globe, QSize(47, 49)));
+    setWindowIcon(ApplicationIcon());
     ui->SpeedButton2->setIcon(QIcon(RenderSvg(Images::Glyph32, QSize(32, 32))));
     const QIcon small(RenderSvg(Images::Glyph16, QSize(16, 16)));
     ui->SpeedButton3->setIcon(small);
@@ -131,6 +137,7 @@ void TFMain::WireEvents()
     connect(ui->Aide1, &QAction::triggered, this, &TFMain::Aide1Click);
     connect(ui->Aproposde1, &QAction::triggered, this, &TFMain::Aproposde1Click);
     connect(ui->Quitter1, &QAction::triggered, this, &TFMain::Quitter1Click);
+    connect(ui->ConserverAccents1, &QAction::triggered, this, &TFMain::ConserverAccents1Click);
 }
 
 void TFMain::FormCreate()
@@ -169,7 +176,7 @@ void TFMain::SetMemoText(const std::string& text)
 {
     FMemoText = text;
     // The page keeps CR LF line breaks; the widget wants LF.
-    ui->MemoWhois->setPlainText(FromAnsi(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    ui->MemoWhois->setPlainText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void TFMain::ReloadWhoisServers()
@@ -235,7 +242,10 @@ void TFMain::Aide1Click()
 {
     const std::string path = HelpDir + "nvHelp.html";
     if (path.size() + 1 > PathLimit) return;
-    FDesktop.ShellOpen(this, QFile::decodeName(QByteArray::fromStdString(path)));
+    OpenOrExplain(FDesktop, this, QFile::decodeName(QByteArray::fromStdString(path)),
+                  QStringLiteral("L'aide n'a pas pu être ouverte\u00A0: aucun programme de l'ordinateur ne "
+                                 "s'est chargé de l'afficher.\nVous pouvez l'ouvrir avec un navigateur Web\u00A0; "
+                                 "elle se trouve dans le fichier\u00A0:"));
 }
 
 void TFMain::Aproposde1Click()
@@ -245,6 +255,26 @@ void TFMain::Aproposde1Click()
 }
 
 void TFMain::Quitter1Click() { close(); }
+
+void TFMain::ConserverAccents1Click(bool checked)
+{
+    IdWhois1->ASCIIFilter = !checked;
+    SetKeepAccentsSetting(checked);
+}
+
+void TFMain::FitMinimumSize()
+{
+    // The top panel's controls stay left of the globe; the IP resolver's panel stays whole
+    // above the status bar. The window adds its menu bar to what its client area needs.
+    int right = 0;
+    for (const QWidget* control : {static_cast<QWidget*>(ui->LEditName), static_cast<QWidget*>(ui->SpeedButton2),
+                                   static_cast<QWidget*>(ui->CheckWhois), static_cast<QWidget*>(ui->CheckDNS)})
+        right = std::max(right, control->geometry().right() + 1);
+    const int page = ui->PanelDNS->geometry().bottom() + 1;
+    ui->ClientArea->setMinimumSize(right + ui->ImageTop->width(), ui->PanelTop->height() +
+                                                                      ui->PageControl->PageOverhead().height() + page +
+                                                                      ui->StatusBar->height());
+}
 
 void TFMain::PlaceOnScreen()
 {

@@ -37,7 +37,7 @@ public:
     void ShowError(const std::string& message);
     TCursor ScreenCursor() const { return FScreenCursor; }
     void SetScreenCursor(TCursor cursor);
-    // The whois page, as the program's bytes.
+    // The whois page's text, UTF-8 (a reply cleared to ASCII, or one kept with its accents).
     std::string MemoText() const { return FMemoText; }
     void SetMemoText(const std::string& text);
     // Empties the catalogue and reads whois.dat again; raises EFOpenError when it cannot.
@@ -70,6 +70,8 @@ private slots:
     void Aide1Click();
     void Aproposde1Click();
     void Quitter1Click();
+    // "Conserver les accents": whois replies keep their 8-bit characters; remembered.
+    void ConserverAccents1Click(bool checked);
     // The DNS page (main_window_dns.cpp) and saving (main_window_save.cpp).
     void TreeDNSExpanded(QTreeWidgetItem* node);
     void TreeDNSCollapsed(QTreeWidgetItem* node);
@@ -102,6 +104,8 @@ private:
     // The database update dialog runs here; the catalogue is reloaded after it whatever
     // happened in it.
     void RunUpdateDialog();
+    // The smallest size at which every control of the form is whole.
+    void FitMinimumSize();
     // Outer size 696 x 480 once the window manager's frame is known, centred on the screen.
     void PlaceOnScreen();
 

@@ -51,10 +51,14 @@ void TFMain::Enregistrersous1Click()
 {
     // From the field as typed, in UTF-8: a name the code page cannot hold stays whole.
     const QString proposed = QString::fromStdString(ProposedFileName(ui->LEditName->text().toStdString()));
-    const QString chosen =
-        FDesktop.SaveFileName(this, proposed, ToolkitFilter(QStringLiteral("Fichiers *.txt|*.txt")));
+    // The second entry writes the same text as UTF-8 with LF. Dialogs hand the chosen entry
+    // back whole or as its description alone.
+    const QString utf8 = QStringLiteral("Texte UTF-8 (*.txt)");
+    QString filter;
+    const QString filters = ToolkitFilter(QStringLiteral("Fichiers *.txt|*.txt|") + utf8 + QStringLiteral("|*.txt"));
+    const QString chosen = FDesktop.SaveFileName(this, proposed, filters, &filter);
     if (chosen.isEmpty()) return;
     const std::string fileName = WithTxtExtension(QFile::encodeName(chosen).toStdString());
     TResultsAdapter window(*this, *ui->TreeDNS);
-    SaveResults(window, fileName);
+    SaveResults(window, fileName, filter.startsWith(utf8) ? TFileEncoding::Utf8 : TFileEncoding::Windows1252);
 }

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QStyleOptionTab>
+#include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
 
 TOwnerDrawTabBar::TOwnerDrawTabBar(TPageControl* owner) : QTabBar(owner), FOwner(owner)
@@ -10,6 +11,13 @@ TOwnerDrawTabBar::TOwnerDrawTabBar(TPageControl* owner) : QTabBar(owner), FOwner
     setElideMode(Qt::ElideNone);
     setUsesScrollButtons(false);
     setDrawBase(true);
+}
+
+QSize TPageControl::PageOverhead() const
+{
+    QStyleOptionTabWidgetFrame option;
+    initStyleOption(&option);
+    return option.rect.size() - style()->subElementRect(QStyle::SE_TabWidgetTabContents, &option, this).size();
 }
 
 QSize TOwnerDrawTabBar::tabSizeHint(int index) const

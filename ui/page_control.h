@@ -23,6 +23,9 @@ public:
     void setTabWidth(int width);
 
     TDrawTab OnDrawTab;
+
+    // What the tabs and the frame take of the control's size, beside the page itself.
+    QSize PageOverhead() const;
 };
 
 // The tab row of TPageControl: the toolkit draws the tab shapes, the owner their insides.

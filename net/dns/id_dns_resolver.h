@@ -7,6 +7,8 @@ inline constexpr int32_t DefaultDNSPort = 53;
 inline constexpr int32_t DefaultDNSReceiveTimeout = 4000;
 
 // Asks one server one question over UDP: one datagram out, one datagram in, no retry.
+// A reply cut to fit the datagram (TC set) is asked for again of the same server over
+// TCP, within ReceiveTimeout; when that fails the cut reply stands.
 class TIdDNSResolver : public TIdUDPClient, public TIdDNSMessage {
 public:
     TIdDNSResolver();
@@ -15,4 +17,11 @@ public:
     // building, sending or receiving failed (then the previous reply, or nothing): a
     // decoding failure wins, otherwise the earlier failure goes on.
     void Resolve();
+
+    // The last reply came over TCP, after a cut one over UDP.
+    bool AnsweredOverTcp = false;
+
+private:
+    // The TCP reply to the query, or the cut one when TCP gives no whole reply to it.
+    void AskAgainOverTcp(const std::string& server);
 };

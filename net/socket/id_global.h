@@ -10,6 +10,7 @@ inline constexpr int64_t DefaultMaxReplySize = 64 * 1024 * 1024;
 
 // Socket numbers as the layer passes them to the platform (Windows values).
 inline constexpr int32_t Id_PF_INET = 2;
+inline constexpr int32_t Id_PF_INET6 = 23;
 inline constexpr int32_t Id_SOCK_STREAM = 1;
 inline constexpr int32_t Id_SOCK_DGRAM = 2;
 inline constexpr int32_t Id_IPPROTO_IP = 0;

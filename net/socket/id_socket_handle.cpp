@@ -1,6 +1,7 @@
 #include "net/socket/id_socket_handle.h"
 
 #include "net/socket/id_exceptions.h"
+#include "net/socket/id_socket_address.h"
 #include "net/socket/id_stack.h"
 
 #include <algorithm>
@@ -28,10 +29,11 @@ void TIdSocketHandle::Assign(const TIdSocketHandle& source)
     RemotePort = source.RemotePort;
 }
 
-void TIdSocketHandle::Allocate(int32_t type, int32_t protocol)
+void TIdSocketHandle::Allocate(int32_t type, int32_t protocol, int32_t family)
 {
     Close(true);
-    SocketId = GSocketStack->OpenSocket(type, protocol);
+    SocketId = GSocketStack->OpenSocket(type, protocol, family);
+    Family = family;
     Allocated = true;
 }
 
@@ -58,7 +60,7 @@ void TIdSocketHandle::Clear(bool resetLocal)
 
 void TIdSocketHandle::BindLocal()
 {
-    if (GSocketStack->CheckSocketResult(GSocketStack->WSBind(SocketId, Id_PF_INET, IP, Port),
+    if (GSocketStack->CheckSocketResult(GSocketStack->WSBind(SocketId, Family, IP, Port),
                                         {Id_WSAEADDRINUSE}))
         throw EIdCouldNotBindSocket();
     RefreshLocal();
@@ -80,7 +82,7 @@ int32_t TIdSocketHandle::ConnectRemote(int32_t family, int32_t timeoutMs)
         // A bounded connect: start it without blocking, wait for the outcome, then put
         // the socket back into blocking mode (keeping the connect's error for the caller).
         // A remote address that does not convert raises before the mode is touched.
-        stack.TextToAddress(RemoteIP);
+        if (!IsIPv6Address(RemoteIP)) stack.TextToAddress(RemoteIP);
         stack.CheckSocketResult(stack.WSSetNonBlocking(SocketId, true));
         result = stack.WSConnect(SocketId, family, RemoteIP, RemotePort);
         if (result == Id_SOCKET_ERROR) {

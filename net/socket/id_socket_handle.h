@@ -16,13 +16,15 @@ public:
     // Copies IP, Port, RemoteIP and RemotePort, never the descriptor.
     void Assign(const TIdSocketHandle& source);
 
-    // Closes what is open, then opens a new socket (EIdInvalidSocket when refused).
-    void Allocate(int32_t type, int32_t protocol);
+    // Closes what is open, then opens a new socket of the family (EIdInvalidSocket when
+    // refused).
+    void Allocate(int32_t type, int32_t protocol, int32_t family = Id_PF_INET);
     // Shuts down sending and closes; nothing when not allocated.
     void Close(bool resetLocal);
     void Clear(bool resetLocal);
 
-    // Binds IP:Port (empty IP = any, 0 = any port); EIdCouldNotBindSocket when in use.
+    // Binds IP:Port (empty IP = any address of the socket's family, 0 = any port);
+    // EIdCouldNotBindSocket when in use.
     void BindLocal();
     void SetRemote(const std::string& ip, int32_t port);
     // Connects to RemoteIP:RemotePort and returns the platform's result unchecked. With a
@@ -46,6 +48,7 @@ public:
 
     int32_t SocketId = Id_INVALID_SOCKET;
     bool Allocated = false;
+    int32_t Family = Id_PF_INET;  // of the socket last allocated
     std::string IP;
     std::string RemoteIP;
     int32_t Port = 0;

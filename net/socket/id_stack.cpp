@@ -18,9 +18,9 @@ TIdStackVersionWinsock::TIdStackVersionWinsock()
 TIdStack::TIdStack() = default;
 TIdStack::~TIdStack() = default;
 
-int32_t TIdStack::OpenSocket(int32_t type, int32_t protocol)
+int32_t TIdStack::OpenSocket(int32_t type, int32_t protocol, int32_t family)
 {
-    const int32_t socket = WSSocket(Id_PF_INET, type, protocol);
+    const int32_t socket = WSSocket(family, type, protocol);
     if (socket == Id_INVALID_SOCKET) throw EIdInvalidSocket();
     return socket;
 }

@@ -21,18 +21,23 @@ public:
 
     // Address text. None of these calls the platform.
     bool IsDottedQuad(const std::string& text) const;
-    // "LOCALHOST" (any case) -> 127.0.0.1 without the resolver; a dotted quad unchanged;
-    // anything else through LookupHostByName.
+    // "LOCALHOST" (any case) -> 127.0.0.1 without the resolver; a dotted quad or IPv6
+    // text unchanged; anything else the first of LookupHostAddresses.
     std::string HostToAddress(const std::string& host);
+    // The same, with every address of a name, to be tried in turn.
+    std::vector<std::string> HostToAddresses(const std::string& host);
     // Raises EConvertError for a part that is not a number.
     virtual std::array<uint8_t, 4> TextToAddress(const std::string& text) = 0;
     virtual std::string AddressToText(const std::array<uint8_t, 4>& address) = 0;
 
     // First IPv4 address of the name; EIdSocketError with the resolver's error otherwise.
     virtual std::string LookupHostByName(const std::string& name) = 0;
+    // Every address of the name, both families, in the system's order of preference;
+    // a name that does not resolve raises as LookupHostByName does.
+    virtual std::vector<std::string> LookupHostAddresses(const std::string& name);
 
-    // socket(2, type, protocol); EIdInvalidSocket when refused.
-    int32_t OpenSocket(int32_t type, int32_t protocol);
+    // socket(family, type, protocol); EIdInvalidSocket when refused.
+    int32_t OpenSocket(int32_t type, int32_t protocol, int32_t family = Id_PF_INET);
 
     // Waits for any of the descriptors; each present list is replaced by those that are
     // ready. More than 64 in one list raises EIdStackSetSizeExceeded before anything
@@ -54,7 +59,8 @@ public:
     virtual uint32_t HToNL(uint32_t value) = 0;
     virtual uint32_t NToHL(uint32_t value) = 0;
 
-    // An empty ip means any local address.
+    // An empty ip means any local address. Addresses are of the family of their text
+    // (see id_socket_address.h).
     virtual int32_t WSBind(int32_t socket, int32_t family, const std::string& ip, int32_t port) = 0;
     virtual int32_t WSCloseSocket(int32_t socket) = 0;
     virtual int32_t WSConnect(int32_t socket, int32_t family, const std::string& ip, int32_t port) = 0;
@@ -93,6 +99,7 @@ public:
     std::array<uint8_t, 4> TextToAddress(const std::string& text) override;
     std::string AddressToText(const std::array<uint8_t, 4>& address) override;
     std::string LookupHostByName(const std::string& name) override;
+    std::vector<std::string> LookupHostAddresses(const std::string& name) override;
     int32_t SelectSockets(std::vector<int32_t>* read, std::vector<int32_t>* write,
                           std::vector<int32_t>* error, int32_t timeoutMs) override;
     int32_t LastSocketErrorCode() override;

@@ -1,5 +1,7 @@
 #include "net/socket/id_stack.h"
 
+#include "net/socket/id_socket_address.h"
+
 #include "platform/winsock.h"
 #include "runtime/integer.h"
 #include "runtime/text.h"
@@ -41,8 +43,8 @@ bool TIdStack::IsDottedQuad(const std::string& text) const
 std::string TIdStack::HostToAddress(const std::string& host)
 {
     if (SameText(host, "LOCALHOST")) return "127.0.0.1";
-    if (IsDottedQuad(host)) return host;
-    return LookupHostByName(host);
+    if (IsDottedQuad(host) || IsIPv6Address(host)) return host;
+    return LookupHostAddresses(host).front();
 }
 
 std::array<uint8_t, 4> TIdStackWinsock::TextToAddress(const std::string& text)

@@ -1,7 +1,11 @@
 #include "net/socket/id_tcp_client.h"
 
 #include "net/socket/id_exceptions.h"
+#include "net/socket/id_socket_address.h"
 #include "net/socket/id_stack.h"
+
+#include <algorithm>
+#include <vector>
 
 TIdTCPClient::TIdTCPClient() = default;
 TIdTCPClient::~TIdTCPClient() = default;
@@ -15,18 +19,45 @@ void TIdTCPClient::OpenConnection()
 {
     if (SocketHandle.Allocated) throw EIdAlreadyConnected();
     ResetState();
-    SocketHandle.Allocate(Id_SOCK_STREAM, Id_IPPROTO_IP);
+    if (!GSocketStack->IsDottedQuad(Host) && !IsIPv6Address(Host)) ReportStatus(StatusResolving, Host);
+    const std::vector<std::string> addresses = GSocketStack->HostToAddresses(Host);
+    // Every address of the name in turn, within the one connect bound: a dead first
+    // address does not lose a server that answers on its second. The last failure is
+    // the one reported.
+    const auto started = std::chrono::steady_clock::now();
+    for (size_t i = 0;; ++i) {
+        try {
+            ConnectTo(addresses[i], ConnectTimeLeft(started));
+            break;
+        } catch (const EIdSocketError&) {
+            if (i + 1 >= addresses.size() || ConnectTimeLeft(started) == 0) throw;
+        }
+    }
+    ReportStatus(StatusConnected, SocketHandle.RemoteIP);
+    DoConnected();
+}
+
+int32_t TIdTCPClient::ConnectTimeLeft(std::chrono::steady_clock::time_point started) const
+{
+    if (Limits.ConnectTimeout < 0) return Limits.ConnectTimeout;
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    return static_cast<int32_t>(std::max<int64_t>(Limits.ConnectTimeout - spent.count(), 0));
+}
+
+void TIdTCPClient::ConnectTo(const std::string& address, int32_t timeoutMs)
+{
+    ResetState();  // a failed address before this one left its socket marked closed
+    SocketHandle.Allocate(Id_SOCK_STREAM, Id_IPPROTO_IP, AddressFamilyOf(address));
     try {
         SocketHandle.IP = BoundIP;
         SocketHandle.BindLocal();
-        if (!GSocketStack->IsDottedQuad(Host)) ReportStatus(StatusResolving, Host);
-        SocketHandle.SetRemote(GSocketStack->HostToAddress(Host), Port);
+        SocketHandle.SetRemote(address, Port);
         if (!UseNagle) {
             const int32_t on = 1;
             SocketHandle.SetOption(Id_IPPROTO_TCP, Id_TCP_NODELAY, &on, sizeof on);
         }
         ReportStatus(StatusConnecting, SocketHandle.RemoteIP);
-        GSocketStack->CheckSocketResult(SocketHandle.ConnectRemote(Id_PF_INET, BoundedConnectTimeout()));
+        GSocketStack->CheckSocketResult(SocketHandle.ConnectRemote(SocketHandle.Family, BoundedConnectTimeout(timeoutMs)));
     } catch (...) {
         // The first failure is the one to report; closing must not replace it.
         try {
@@ -35,14 +66,12 @@ void TIdTCPClient::OpenConnection()
         }
         throw;
     }
-    ReportStatus(StatusConnected, SocketHandle.RemoteIP);
-    DoConnected();
 }
 
-int32_t TIdTCPClient::BoundedConnectTimeout() const
+int32_t TIdTCPClient::BoundedConnectTimeout(int32_t connectTimeout) const
 {
     bool cut = false;
-    return Limits.BoundWait(Limits.ConnectTimeout, cut);
+    return Limits.BoundWait(connectTimeout, cut);
 }
 
 std::string TIdTCPClient::ConnectAndGetAll()

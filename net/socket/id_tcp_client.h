@@ -2,6 +2,7 @@
 #include "net/socket/id_global.h"
 #include "net/socket/id_tcp_connection.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,18 +14,24 @@ public:
     ~TIdTCPClient() override;
 
     std::string BoundIP;   // local address to bind; empty means any
-    std::string Host;      // name or dotted quad
+    std::string Host;      // name, dotted quad or IPv6 address
     int32_t Port = 0;
     bool UseNagle = true;  // false sets TCP no-delay
     std::function<void(TIdComponent& sender)> OnConnected;
 
     virtual void DoConnected();
-    // EIdAlreadyConnected when open; any failure after the socket exists closes it again.
+    // EIdAlreadyConnected when open; any failure after a socket exists closes it again.
+    // A name's addresses are tried in the system's order until one connects, all of
+    // them within Limits.ConnectTimeout.
     virtual void OpenConnection();
     // OpenConnection, ReadUntilClosed, CloseConnection (also on failure).
     std::string ConnectAndGetAll();
 
 private:
-    // Limits.ConnectTimeout, cut to what is left of a running exchange clock.
-    int32_t BoundedConnectTimeout() const;
+    // One connect to one address, the socket closed again when it fails.
+    void ConnectTo(const std::string& address, int32_t timeoutMs);
+    // What is left of Limits.ConnectTimeout since `started` (WaitForever when unbounded).
+    int32_t ConnectTimeLeft(std::chrono::steady_clock::time_point started) const;
+    // A connect bound cut to what is left of a running exchange clock.
+    int32_t BoundedConnectTimeout(int32_t connectTimeout) const;
 };

@@ -1,5 +1,6 @@
 #include "net/udp/id_udp_base.h"
 
+#include "net/socket/id_socket_address.h"
 #include "net/socket/id_stack.h"
 #include "net/udp/id_udp_exceptions.h"
 
@@ -20,9 +21,13 @@ bool TIdUDPBase::IsActive() const {
 }
 
 TIdSocketHandle& TIdUDPBase::EnsureSocket() {
+    return EnsureSocket(SocketHandle && SocketHandle->Allocated ? SocketHandle->Family : Id_PF_INET);
+}
+
+TIdSocketHandle& TIdUDPBase::EnsureSocket(int32_t family) {
     if (!SocketHandle) SocketHandle = std::make_unique<TIdSocketHandle>();
-    if (!SocketHandle->Allocated) {
-        SocketHandle->Allocate(Id_SOCK_DGRAM, Id_IPPROTO_IP);
+    if (!SocketHandle->Allocated || SocketHandle->Family != family) {
+        SocketHandle->Allocate(Id_SOCK_DGRAM, Id_IPPROTO_IP, family);
         BroadcastChanged();
     }
     return *SocketHandle;
@@ -70,7 +75,7 @@ void TIdUDPBase::SendTextTo(const std::string& host, int32_t port, const std::st
 void TIdUDPBase::SendBytesTo(const std::string& host, int32_t port, const void* buffer,
                              int32_t count) {
     const std::string address = GSocketStack->HostToAddress(host);
-    EnsureSocket().SendDatagram(address, port, buffer, count);
+    EnsureSocket(AddressFamilyOf(address)).SendDatagram(address, port, buffer, count);
 }
 
 int32_t TIdUDPBase::ReceiveBytes(void* buffer, int32_t size, std::string& peerIP,

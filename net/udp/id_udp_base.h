@@ -12,8 +12,9 @@ inline constexpr int32_t UseDefaultTimeout = -1;
 // Receive area of the text receive operations, in bytes.
 inline constexpr int32_t DefaultUDPBufferSize = 8192;
 
-// Single UDP datagrams over an IPv4 datagram socket that opens on first use and is never
-// bound explicitly (the platform picks the local port at the first send).
+// Single UDP datagrams over a datagram socket that opens on first use and is never bound
+// explicitly (the platform picks the local port at the first send). The socket is IPv4
+// unless a datagram goes to an IPv6 address; it is opened again when the family changes.
 class TIdUDPBase : public TIdComponent {
 public:
     TIdUDPBase();
@@ -29,6 +30,8 @@ public:
     virtual void ReleaseSocket();
     virtual bool IsActive() const;
     virtual TIdSocketHandle& EnsureSocket();
+    // The socket, (re)opened for `family` when it is closed or of the other family.
+    TIdSocketHandle& EnsureSocket(int32_t family);
     void SetActive(bool value);
     bool GetBroadcastEnabled() const { return FBroadcastEnabled; }
     void SetBroadcastEnabled(bool value);

@@ -10,8 +10,10 @@
 # Inside, the command sees NORVANE_FAKE_INTERNET=1, NORVANE_SEALED_NET=1,
 # FAKE_INTERNET_DIR (a scratch folder: data/ with whois.dat/dns.dat for the test domain,
 # update/ with the copies the update server publishes, and the servers' logs such as
-# update.log) and FAKE_INTERNET_HOSTS (the namespace's hosts file, which a test may
-# rewrite in place for a while, e.g. to send the update host to a server of its own).
+# update.log), FAKE_INTERNET_HOSTS (the namespace's hosts file, which a test may
+# rewrite in place for a while, e.g. to send the update host to a server of its own) and
+# FAKE_INTERNET_RESOLV (its resolver configuration, IPv4 only; a test may rewrite it in
+# place, e.g. with FAKE_INTERNET_RESOLV_V6_FIRST, whose first name server is IPv6).
 #
 # When nginx and openssl are there, an RDAP registry over HTTPS (rdap/rdap-registry.sh) on
 # 127.0.0.44, and the command sees SSL_CERT_FILE naming the test authority it trusts.
@@ -19,6 +21,9 @@
 # Addresses: 127.0.0.53 DNS (port 53), 127.0.0.43 whois (port 43), 127.0.0.80 update (port 80),
 # 127.0.0.81 free for a test's own scripted update server (port 80), 127.0.0.54 the scripted
 # name server of minimal.norvane.test (port 53, when fake_dns_server is built).
+# IPv6, also on lo: fd00:6e76::53 and ::1 DNS, fd00:6e76::43 a whois server reachable over
+# IPv6 only, fd00:6e76::42 an address where nothing listens (whois.dual.example has it
+# first, then ::43). The zone dual.example has IPv4 and IPv6 addresses with reverse entries.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 bin=${1:?bin dir}; shift
@@ -74,6 +79,7 @@ printf 'hosts: files dns\nnetworks: files\n' > "/etc/netns/$ns/nsswitch.conf"
 inside() { ip netns exec "$ns" "$@"; }
 inside ip link set lo up
 for a in 127.0.0.53 127.0.0.54 127.0.0.43 127.0.0.44 127.0.0.80 127.0.0.81; do inside ip addr add "$a/8" dev lo 2>/dev/null; done
+for a in fd00:6e76::53 fd00:6e76::43 fd00:6e76::42; do inside ip -6 addr add "$a/128" dev lo nodad; done
 
 # DNS: an authoritative server for the test zones, no recursion.
 mkdir -p "$work/named"
@@ -83,7 +89,7 @@ options {
   directory "$work/named";
   pid-file "$work/named/named.pid";
   listen-on port 53 { 127.0.0.53; };
-  listen-on-v6 { none; };
+  listen-on-v6 port 53 { fd00:6e76::53; ::1; };
   recursion no;
   dnssec-validation no;
   notify no;
@@ -95,6 +101,9 @@ zone "1.0.127.in-addr.arpa" { type primary; file "reverse.zone"; };
 zone "minimal.norvane.test" { type primary; file "minimal.norvane.test.zone"; };
 zone "xn--caf-dma.xn--zckzah" { type primary; file "xn--caf-dma.xn--zckzah.zone"; };
 zone "2.0.127.in-addr.arpa" { type primary; file "idn-reverse.zone"; };
+zone "dual.example" { type primary; file "dual.example.zone"; };
+zone "3.0.127.in-addr.arpa" { type primary; file "dual-reverse.zone"; };
+zone "0.0.0.0.0.0.0.0.6.7.e.6.0.0.d.f.ip6.arpa" { type primary; file "dual-reverse6.zone"; };
 CONF
 ip netns exec "$ns" named -c "$work/named/named.conf" -u root -g > "$work/named/log" 2>&1 &
 pids+=($!)
@@ -112,6 +121,8 @@ mkdir -p "$work/whois"
 cp "$here/whois/"* "$work/whois/" 2>/dev/null
 if [ -x "$bin/fake_whois_server" ]; then
   ip netns exec "$ns" "$bin/fake_whois_server" --address 127.0.0.43 --port 43 --replies "$work/whois" > "$work/whois.log" 2>&1 &
+  pids+=($!)
+  ip netns exec "$ns" "$bin/fake_whois_server" --address fd00:6e76::43 --port 43 --replies "$work/whois" > "$work/whois6.log" 2>&1 &
   pids+=($!)
 fi
 
@@ -142,7 +153,8 @@ for _ in $(seq 100); do
   inside dig +short +time=1 +tries=1 @127.0.0.53 norvane.test SOA >/dev/null 2>&1 && break
   sleep 0.1
 done
-if ! inside dig +short +time=1 +tries=1 @127.0.0.53 norvane.test SOA | grep -q ns1; then
+if ! inside dig +short +time=1 +tries=1 @127.0.0.53 norvane.test SOA | grep -q ns1 ||
+   ! inside dig +short +time=1 +tries=1 @fd00:6e76::53 dual.example SOA | grep -q ns6; then
   echo "the DNS server did not start:"; cat "$work/named/log"; exit 1
 fi
 
@@ -154,6 +166,7 @@ await_listening() {
   done
   echo "the $2 did not start:"; cat "$1"; exit 1
 }
+[ -x "$bin/fake_whois_server" ] && await_listening "$work/whois6.log" "IPv6 whois server"
 [ -n "${scripted_dns:-}" ] && await_listening "$work/scripted-dns.log" "scripted DNS server"
 [ -n "${update_server:-}" ] && await_listening "$work/update.log" "update server"
 if [ ${#rdap_env[@]} -gt 0 ]; then
@@ -163,13 +176,15 @@ fi
 
 # In the background, so that a signal to this script is handled at once (the command,
 # being in the namespace, is stopped by the clean-up with the servers).
-FAKE_INTERNET_DIR="$work" FAKE_INTERNET_HOSTS="/etc/netns/$ns/hosts" NORVANE_FAKE_INTERNET=1 NORVANE_SEALED_NET=1 \
+FAKE_INTERNET_DIR="$work" FAKE_INTERNET_HOSTS="/etc/netns/$ns/hosts" FAKE_INTERNET_RESOLV="/etc/netns/$ns/resolv.conf" \
+  FAKE_INTERNET_RESOLV_V6_FIRST=$'nameserver fd00:6e76::53\nnameserver 127.0.0.53\n' NORVANE_FAKE_INTERNET=1 NORVANE_SEALED_NET=1 \
   inside env "${rdap_env[@]}" "$@" &
 wait $!
 status=$?
 if [ $status -ne 0 ]; then
   echo "--- named log"; tail -20 "$work/named/log"
   [ -f "$work/whois.log" ] && { echo "--- whois log"; tail -20 "$work/whois.log"; }
+  [ -f "$work/whois6.log" ] && { echo "--- IPv6 whois log"; tail -20 "$work/whois6.log"; }
   [ -f "$work/update.log" ] && { echo "--- update log"; tail -20 "$work/update.log"; }
   [ -f "$work/scripted-dns.log" ] && { echo "--- scripted DNS log"; tail -20 "$work/scripted-dns.log"; }
   [ -f "$work/rdap/logs/access.log" ] && { echo "--- RDAP registry log"; tail -n 20 "$work/rdap/logs/access.log" "$work/rdap/logs/error.log"; }

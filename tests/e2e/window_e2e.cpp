@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -21,16 +22,6 @@
 #include <memory>
 
 namespace {
-
-struct SavingDesktop : FakeDesktop {
-    QString Answer;
-    QString Proposed;
-    QString SaveFileName(QWidget*, const QString& proposed, const QString&) override
-    {
-        Proposed = proposed;
-        return Answer;
-    }
-};
 
 // One line per node: TABs for the depth, the text, and the node's image and data.
 void Describe(const QTreeWidgetItem& node, int depth, QStringList& lines)
@@ -42,6 +33,21 @@ void Describe(const QTreeWidgetItem& node, int depth, QStringList& lines)
 
 const QString Screenshots = QStringLiteral(NORVANE_BIN_DIR "/../screenshots");
 
+// The namespace's resolver configuration rewritten in place for a while.
+class ResolverConfig {
+public:
+    ResolverConfig(std::string path, const std::string& text) : FPath(std::move(path)), FSaved(ReadFileBytes(FPath))
+    {
+        WriteFileBytes(FPath, text);
+    }
+    ~ResolverConfig() { WriteFileBytes(FPath, FSaved); }
+    ResolverConfig(const ResolverConfig&) = delete;
+    ResolverConfig& operator=(const ResolverConfig&) = delete;
+
+private:
+    std::string FPath, FSaved;
+};
+
 }  // namespace
 
 class WindowInFakeInternet : public QObject {
@@ -50,14 +56,14 @@ class WindowInFakeInternet : public QObject {
 private:
     std::string FDataDir;
     QTemporaryDir FScratch;
-    std::unique_ptr<SavingDesktop> FDesktop;
+    std::unique_ptr<FakeDesktop> FDesktop;
     std::unique_ptr<TFMain> FWindow;
 
     template <typename T> T* Find(const char* name) const { return FindControl<T>(*FWindow, name); }
     QTreeWidget* Tree() const { return Find<QTreeWidget>("TreeDNS"); }
     void Open(const std::string& dataDir)
     {
-        FDesktop = std::make_unique<SavingDesktop>();
+        FDesktop = std::make_unique<FakeDesktop>();
         static_cast<TApplication*>(qApp)->SetDesktop(*FDesktop);
         FWindow = std::make_unique<TFMain>(*FDesktop, dataDir);
         FWindow->show();
@@ -109,6 +115,8 @@ private slots:
         if (dir == nullptr) QSKIP("runs inside the fake Internet only (tests/e2e/fake-internet.sh)");
         FDataDir = std::string(dir) + "/data/";
         QVERIFY(FScratch.isValid());
+        // The user's settings of this run alone, read when a window opens.
+        qputenv("XDG_CONFIG_HOME", FScratch.filePath(QStringLiteral("config")).toUtf8());
     }
     void init() { Open(FDataDir); }
     void cleanup() { FWindow.reset(); }
@@ -128,6 +136,26 @@ private slots:
         // The whole tree, opened, for the record.
         Tree()->expandAll();
         KeepScreenshot(QStringLiteral("dns-page-expanded.png"));
+    }
+
+    // A computer whose first name server is IPv6; a domain with IPv4 and IPv6 addresses,
+    // a name server with an IPv6 address only, and a whois server reachable over IPv6
+    // only, whose first address refuses the connection.
+    void FullLookupOverIpv6GivesTheExpectedFile()
+    {
+        const char* path = std::getenv("FAKE_INTERNET_RESOLV");
+        const char* v6First = std::getenv("FAKE_INTERNET_RESOLV_V6_FIRST");
+        QVERIFY(path != nullptr && v6First != nullptr);
+        const ResolverConfig config(path, v6First);
+        cleanup();
+        Open(FDataDir);
+        QCOMPARE(FWindow->DefaultDnsServer, std::string("fd00:6e76::53"));
+        Lookup(QStringLiteral("dual.example"), true, true);
+        QVERIFY(FDesktop->Boxes.empty());
+        QCOMPARE(Tree()->topLevelItemCount(), 2);
+        ExpectSavedFile(QStringLiteral("dual_example.txt"), "dual.example.txt");
+        Tree()->expandAll();
+        KeepScreenshot(QStringLiteral("dns-page-ipv6.png"));
     }
 
     // The domain's own server answers the question for all records with one synthesized
@@ -151,6 +179,47 @@ private slots:
         QCOMPARE(Find<QLineEdit>("LEditName")->text(), typed);
 
         ExpectSavedFile(QString::fromUtf8(" Caf\u00E9_\u30C6\u30B9\u30C8 .txt"), "xn--caf-dma.xn--zckzah.txt");
+    }
+
+    void WhoisRepliesKeepTheirAccentsOnRequestAcrossARestart()
+    {
+        // The same names served in UTF-8 and in Windows-1252; the page as shown, then the
+        // holder and address lines of the saved file (Windows-1252).
+        const QString readable = QStringLiteral("holder:      Société Générale\naddress:     Élysée, Zürich\n");
+        const std::string kept = "Soci\xE9t\xE9 G\xE9n\xE9rale\r\naddress:     \xC9lys\xE9" "e, Z\xFCrich";
+        const struct {
+            bool keep;
+            const char* name;
+            QString shown;
+            std::string saved;
+        } cases[] = {
+            {false, "accents-utf8.test",
+             QStringLiteral("holder:      SociC)tC) GC)nC)rale\naddress:     C\tlysC)e, ZC<rich\n"),
+             "SociC)tC) GC)nC)rale\r\naddress:     C\tlysC)e, ZC<rich"},
+            {false, "accents-cp1252.test",
+             QStringLiteral("holder:      Sociiti Ginirale\naddress:     Ilysie, Z|rich\n"),
+             "Sociiti Ginirale\r\naddress:     Ilysie, Z|rich"},
+            {true, "accents-utf8.test", readable, kept},
+            {true, "accents-cp1252.test", readable, kept},
+        };
+        for (const auto& c : cases) {
+            // Chosen in the menu, then the window is closed and opened again: it remembers.
+            if (Find<QAction>("ConserverAccents1")->isChecked() != c.keep)
+                Find<QAction>("ConserverAccents1")->trigger();
+            cleanup();
+            Open(FDataDir);
+            QCOMPARE(Find<QAction>("ConserverAccents1")->isChecked(), c.keep);
+            Lookup(QString::fromLatin1(c.name), true, false);
+            QVERIFY(FDesktop->Boxes.empty());
+            QVERIFY2(Find<QPlainTextEdit>("MemoWhois")->toPlainText().endsWith(c.shown), c.name);
+            QVERIFY(FWindow->grab().save(Screenshots + QStringLiteral("/whois-%1-%2.png").arg(c.keep).arg(c.name)));
+            FDesktop->Answer = FScratch.filePath(QStringLiteral("accents"));
+            QVERIFY(QMetaObject::invokeMethod(FWindow.get(), "Enregistrersous1Click"));
+            QCOMPARE(ReadFileBytes(FScratch.filePath(QStringLiteral("accents.txt")).toStdString()),
+                     "% Serveur whois de test\r\ndomain:      " + std::string(c.name) + "\r\nholder:      " + c.saved +
+                         "\r\n\r\n");
+        }
+        Find<QAction>("ConserverAccents1")->trigger();  // off again for the other cases
     }
 
     void DnsAloneKeepsTheWhoisPage()
@@ -242,6 +311,8 @@ private slots:
             {"127.0.1.99", QStringLiteral("web2.norvane.test")},     // no such name: kept
             {"127.0.0.53", QStringLiteral("web2.norvane.test")},     // a zone nobody serves: kept
             {"abc", QStringLiteral("web2.norvane.test")},            // 255.255.255.255: kept
+            {"fd00:6e76::11", QStringLiteral("web6.dual.example")},  // IPv6, the ip6.arpa zone
+            {"fd00:6e76::99", QStringLiteral("web6.dual.example")},  // no such name: kept
             {"127.0.1.30", QStringLiteral("Aucun enregistrement trouvé...")},
         };
         for (const auto& s : steps) {
@@ -261,7 +332,7 @@ private slots:
         // Asked first from the menu, RDAP answers where whois would have.
         Find<QAction>("RdapDabord1")->trigger();
         Lookup(QStringLiteral("norvane.test"), true, false);
-        QVERIFY2(FWindow->MemoText().rfind("R\xE9ponse RDAP de https://rdap.nic.test/domain/norvane.test\r\n", 0) == 0,
+        QVERIFY2(FWindow->MemoText().rfind("R\xC3\xA9ponse RDAP de https://rdap.nic.test/domain/norvane.test\r\n", 0) == 0,
                  FWindow->MemoText().c_str());
         QVERIFY(FDesktop->Boxes.empty());
     }

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Usage: main_window.sh <norvane executable> <screenshot folder>
-# Starts the program on a private virtual X server, waits for the window "Norvane",
-# checks its size, keeps screenshots of both pages and of the message box that a refused
-# name brings up, then quits through the menu and expects the program to end by itself.
+# Starts the program on a private virtual X server under the C locale, waits for the
+# window "Norvane", checks its size, its class and its smallest size, keeps screenshots of
+# both pages, of the message box that a refused name brings up, of the save dialog and its
+# overwrite question (in French), and of the window at its smallest size, then quits
+# through the menu and expects the program to end by itself. First, "--help" and
+# "--version" answer without any display.
 set -uo pipefail
 program=$1
 shots=$2
@@ -13,6 +16,12 @@ done
 mkdir -p "$shots"
 
 fail() { echo "FAIL: $*"; exit 1; }
+
+for option in --help --version; do
+  answer=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" "$option" 2>&1)
+  status=$?
+  [ "$status" = 0 ] && [[ "$answer" == norvane* ]] || fail "norvane $option without a display: $status $answer"
+done
 
 # Waits up to $1 tenths of a second for the command that follows to succeed.
 wait_for() {
@@ -52,7 +61,7 @@ trap 'cleanup; rm -rf "$folder"' EXIT
 cp "$program" "$folder/norvane" || fail "cannot copy the program"
 printf '#1\r\nfr=127.0.0.1\r\n' >"$folder/whois.dat"
 cd "$folder" || fail "no program folder"
-./norvane >/dev/null 2>&1 &
+LC_ALL=C LANG=C LANGUAGE= XDG_CONFIG_HOME="$folder/config" ./norvane >/dev/null 2>&1 &
 app_pid=$!
 
 window=
@@ -103,10 +112,66 @@ xdotool key Return
 wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Norvane\$' | grep -v '^$window\$' | grep -q ." ||
   fail "the About box did not close"
 
+# F1, with no browser on this computer: a box says so and where the help file is.
+cp "$(dirname "$program")/nvHelp.html" "$folder/" || fail "no help file beside the program"
+xdotool windowfocus --sync "$window"
+xdotool key F1
+wait_for 100 find_about || fail "no box after F1 without a browser"
+sleep 0.3
+import -window root "$shots/help-not-opened.png"
+xdotool windowfocus --sync "$about"
+xdotool key Return
+wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Norvane\$' | grep -v '^$window\$' | grep -q ." ||
+  fail "the help box did not close"
+
+# The window names itself to the desktop as its entry expects (StartupWMClass=norvane).
+xprop -id "$window" WM_CLASS | grep -q '= "norvane",' || fail "WM_CLASS: $(xprop -id "$window" WM_CLASS)"
+
+# Ctrl+S: the save dialog, in French under the C locale. A name that exists brings the
+# overwrite question, which "No" (Escape) answers; Escape then closes the dialog.
+: >"$folder/existant.txt"
+xdotool windowfocus --sync "$window"
+xdotool key ctrl+s
+dialog=
+find_dialog() { dialog=$(xdotool search --onlyvisible --name '^Enregistrer sous$' | head -1); [ -n "$dialog" ]; }
+wait_for 100 find_dialog || fail "no dialog \"Enregistrer sous\" after Ctrl+S"
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell --prefix DIALOG_ "$dialog")"
+import -window root -crop "${DIALOG_WIDTH}x${DIALOG_HEIGHT}+${DIALOG_X}+${DIALOG_Y}" +repage "$shots/save-dialog.png"
+xdotool windowfocus --sync "$dialog"
+xdotool key ctrl+a
+xdotool type --delay 10 "$folder/existant.txt"
+xdotool key Return
+question=
+find_question() {
+  question=$(xdotool search --onlyvisible --name '^Enregistrer sous$' | grep -v "^$dialog\$" | head -1)
+  [ -n "$question" ]
+}
+wait_for 100 find_question || fail "no overwrite question"
+sleep 0.3
+import -window root "$shots/overwrite-question.png"
+xdotool windowfocus --sync "$question"
+xdotool key Escape
+wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Enregistrer sous\$' | grep -v '^$dialog\$' | grep -q ." ||
+  fail "the overwrite question did not close"
+xdotool windowfocus --sync "$dialog"
+xdotool key Escape
+wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Enregistrer sous\$' | grep -q ." || fail "the dialog did not close"
+[ -s "$folder/existant.txt" ] && fail "answering No replaced the file"
+
+# The smallest size the window asks of the window manager, and the window at that size.
+hints=$(xprop -id "$window" WM_NORMAL_HINTS)
+read -r min_w min_h < <(sed -n 's/.*program specified minimum size: \([0-9]*\) by \([0-9]*\).*/\1 \2/p' <<<"$hints")
+[ -n "$min_w" ] && [ "$min_w" -lt 696 ] && [ "$min_h" -lt 480 ] || fail "no minimum size below 696x480: $hints"
+xdotool windowsize "$window" "$min_w" "$min_h"
+sleep 0.5
+import -window root -crop "${min_w}x${min_h}+${X}+${Y}" +repage "$shots/main-window-minimum.png"
+
 # Fichier > Quitter ends the program.
 xdotool mousemove $((X + 20)) $((Y + 8)) click 1
 sleep 0.4
-xdotool key Down Down Return
+import -window root -crop "${min_w}x140+${X}+${Y}" +repage "$shots/file-menu.png"
+xdotool key Down Down Down Return
 wait_for 100 bash -c "! kill -0 $app_pid" || fail "Quitter did not end the program"
 wait "$app_pid"
 status=$?

@@ -62,7 +62,9 @@ cli_run() {
   check_seeded "$root" "norvane-cli"
 
   # With the fake Internet's data files in the per-user folder, the DNS steps run there.
+  # Stamped later than the shipped ones, or the next start takes them for an older copy.
   cp "$FAKE_INTERNET_DIR/data/whois.dat" "$FAKE_INTERNET_DIR/data/dns.dat" "$XDG_DATA_HOME/norvane/"
+  sed -i '1s/^#[0-9]*/#29991231/' "$XDG_DATA_HOME/norvane/whois.dat" "$XDG_DATA_HOME/norvane/dns.dat"
   expected=$(iconv -f WINDOWS-1252 -t UTF-8 "$here/../e2e/expected/norvane.test.txt" | sed 's/\r$//'; echo .)
   tree="Réponse du DNS par défaut${expected#*Réponse du DNS par défaut}"
   out=$("$cli" lookup --dns-only norvane.test; echo ".$?")
@@ -97,6 +99,7 @@ server_deb=$(ls "$scratch"/out/norvane-update-server_*.deb 2>/dev/null)
 [ "$(dpkg-deb -f "$desktop_deb" Package Section)" = "Package: norvane
 Section: net" ] || fail "package name and section: $(dpkg-deb -f "$desktop_deb" Package Section)"
 dpkg-deb -f "$desktop_deb" Depends | grep -q 'libqt6widgets6 (>=' || fail "no computed dependency on the toolkit"
+dpkg-deb -f "$desktop_deb" Depends | grep -q 'qt6-translations-l10n' || fail "no dependency on the toolkit's translations"
 desktop_files=$(dpkg-deb -c "$desktop_deb")
 server_files=$(dpkg-deb -c "$server_deb")
 grep -q 'norvane-update-server' <<<"$desktop_files" && fail "the desktop package holds the update server"
@@ -111,6 +114,8 @@ for entry in "$root"/usr/share/applications/*.desktop; do
   [ -x "$root/usr/bin/$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")" ] || fail "Exec of $entry is no program of the package"
   icon="$root/usr/share/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$entry").svg"
   [ -f "$icon" ] || fail "Icon of $entry is not in the package"
+  # Docks match the window (WM_CLASS "norvane") to its entry by this key.
+  grep -qx 'StartupWMClass=norvane' "$entry" || fail "$entry lacks StartupWMClass=norvane"
 done
 [ -n "${icon:-}" ] || fail "no desktop entry"
 
@@ -128,6 +133,12 @@ fi
 lintian --tag-display-limit 0 "$desktop_deb" > "$scratch/lintian" 2>&1
 grep -E '^[EWI]: ' "$scratch/lintian"
 grep -q '^E: ' "$scratch/lintian" && fail "lintian reports errors"
+grep -q 'no-english-manual-page' "$scratch/lintian" && fail "lintian misses the English manual pages"
+# The English and French pages of one program name the same options.
+for page in norvane norvane-cli; do
+  options() { zcat "$root/usr/share/man/$1/$page.1.gz" | grep -o '\\-\\-[a-z-]*' | sort -u; }
+  [ "$(options man1)" = "$(options fr/man1)" ] && [ -n "$(options man1)" ] || fail "$page: the pages' options differ"
+done
 
 # The extracted programs, each as a new user.
 xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' bash "$0" window "$root" "$scratch/window-user" ||

@@ -5,7 +5,9 @@
 #include "ui/application.h"
 
 #include <QEvent>
+#include <QFile>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 
 namespace {
@@ -61,6 +63,27 @@ private slots:
             QCOMPARE(FDesktop.Boxes[0].Text, c.text);
             QCOMPARE(FDesktop.Boxes[0].Caption, QStringLiteral("uitest_application"));
             QCOMPARE(FDesktop.Boxes[0].Icon, QMessageBox::Critical);
+        }
+    }
+
+    void FrenchToolkitIconAndDesktopEntry()
+    {
+        // Whatever the locale the test runs under.
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?"),
+                 QStringLiteral("Le fichier %1 existe déjà\nVoulez-vous l'écraser ?"));
+        QVERIFY(QFile::exists(QStringLiteral(NORVANE_SOURCE_DIR "/packaging/") + QGuiApplication::desktopFileName() +
+                              QStringLiteral(".desktop")));
+        QVERIFY(QApplication::windowIcon().availableSizes().contains(QSize(128, 128)));
+    }
+
+    void MnemonicsAreUnderlinedWhileAltIsHeld()
+    {
+        QPushButton button(QStringLiteral("Lancer"));
+        const QStyle* style = QApplication::style();
+        for (const bool held : {false, true, false}) {
+            if (held) QTest::keyPress(&button, Qt::Key_Alt, Qt::AltModifier);
+            else QTest::keyRelease(&button, Qt::Key_Alt);
+            QCOMPARE(style->styleHint(QStyle::SH_UnderlineShortcut, nullptr, &button), int(held));
         }
     }
 

@@ -29,21 +29,6 @@
 
 namespace {
 
-// A desktop whose save dialog answers what the test says and remembers what it was asked.
-struct SavingDesktop : FakeDesktop {
-    QString Answer;
-    QString Proposed;
-    QString Filter;
-    int Asked = 0;
-    QString SaveFileName(QWidget*, const QString& proposed, const QString& filter) override
-    {
-        ++Asked;
-        Proposed = proposed;
-        Filter = filter;
-        return Answer;
-    }
-};
-
 // A window whose host step finds nothing and whose record step raises, as a step that
 // lets a failure through would.
 class FailingDnsWindow : public TFMain {
@@ -82,7 +67,7 @@ class DnsPageTest : public QObject {
 
 private:
     QTemporaryDir FDir;
-    std::unique_ptr<SavingDesktop> FDesktop;
+    std::unique_ptr<FakeDesktop> FDesktop;
     std::unique_ptr<TFMain> FWindow;
 
     std::string DataDir() const { return FDir.path().toStdString() + "/"; }
@@ -155,7 +140,7 @@ private slots:
     {
         QVERIFY(FDir.isValid());
         WriteFileBytes(DataDir() + "whois.dat", "#1\r\nfr=whois.fr.example\r\n");
-        FDesktop = std::make_unique<SavingDesktop>();
+        FDesktop = std::make_unique<FakeDesktop>();
         static_cast<TApplication*>(qApp)->SetDesktop(*FDesktop);
         FWindow = std::make_unique<TFMain>(*FDesktop, DataDir());
         FWindow->show();
@@ -357,11 +342,18 @@ private slots:
 
         QCOMPARE(FDesktop->Asked, 1);
         QCOMPARE(FDesktop->Proposed, QStringLiteral(" Example_co_FR .txt"));
-        QCOMPARE(FDesktop->Filter, QStringLiteral("Fichiers *.txt (*.txt)"));
+        QCOMPARE(FDesktop->Filter, QStringLiteral("Fichiers *.txt (*.txt);;Texte UTF-8 (*.txt) (*.txt)"));
         const std::string page = "Domain: example.co.fr\r\nStatus: active\r\n\r\n";
         QCOMPARE(ReadFileBytes(DataDir() + "results.txt"),
                  page + "R\xE9ponse du DNS par d\xE9" "faut\r\n\tfirst\r\n\t\tgrandchild\r\n\tsecond\r\n"
                         "R\xE9ponse du DNS: 192.0.2.53\r\n");
+        // The UTF-8 entry: the same text, UTF-8 with LF.
+        FDesktop->AnswerFilter = FDesktop->Filter.split(QStringLiteral(";;")).last();
+        FDesktop->Answer = FDir.filePath(QStringLiteral("results-utf8"));
+        QVERIFY(QMetaObject::invokeMethod(FWindow.get(), "Enregistrersous1Click"));
+        QCOMPARE(ReadFileBytes(DataDir() + "results-utf8.txt"),
+                 std::string("Domain: example.co.fr\nStatus: active\n\nR\u00E9ponse du DNS par d\u00E9" "faut\n"
+                             "\tfirst\n\t\tgrandchild\n\tsecond\nR\u00E9ponse du DNS: 192.0.2.53\n"));
         QCOMPARE(FWindow->MemoText(), page);
         QCOMPARE(Find<QPlainTextEdit>("MemoWhois")->toPlainText(),
                  QStringLiteral("Domain: example.co.fr\nStatus: active\n\n"));

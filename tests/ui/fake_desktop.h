@@ -29,13 +29,29 @@ struct FakeDesktop : TDesktop {
     {
         Boxes.push_back({owner, caption, text, icon});
     }
-    void ShellOpen(QWidget*, const QString& target) override { Opened.push_back(target); }
+    // A stand-in for an opener that finds no program for anything.
+    bool OpenFails = false;
+    void ShellOpen(QWidget*, const QString& target, std::function<void()> failed) override
+    {
+        Opened.push_back(target);
+        if (OpenFails && failed) failed();
+    }
     int RunModal(QDialog& dialog) override
     {
         ++ModalCount;
         return InModal(dialog);
     }
-    QString SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    // What the save dialog answers: a file name and the filter entry left selected.
+    QString Answer, AnswerFilter, Proposed, Filter;
+    int Asked = 0;
+    QString SaveFileName(QWidget*, const QString& proposed, const QString& filter, QString* chosen) override
+    {
+        ++Asked;
+        Proposed = proposed;
+        Filter = filter;
+        if (chosen) *chosen = AnswerFilter;
+        return Answer;
+    }
 };
 
 // The control of that name under `root`; a test cannot go on without it.

@@ -4,6 +4,7 @@
 #include "tests/fixtures/loopback_server.h"
 #include "ui/about_box.h"
 #include "ui/labeled_edit.h"
+#include "net/whois/id_whois.h"
 #include "ui/main_window.h"
 #include "ui/page_control.h"
 #include "ui/status_bar.h"
@@ -199,15 +200,17 @@ private slots:
         QCOMPARE(bar->value(), 0);
         QCOMPARE(Find<TStatusBar>("StatusBar")->FirstPanel().width(), 220);
 
-        // Menus: titles, items in order, no shortcut anywhere.
+        // Menus: titles and items in order, with their mnemonics; the conventional shortcuts.
         const struct {
             const char* menu;
             QString title;
             QStringList items;
+            QStringList shortcuts;
         } menus[] = {
-            {"Fichier1", "Fichier", {"Enregistrer sous", "Quitter"}},
-            {"ServeursWhois1", "Bases de données", {"Mise à jour...", "Interroger RDAP d'abord"}},
-            {"N1", "?", {"Rubriques d'aide", "A propos de"}},
+            {"Fichier1", "&Fichier", {"&Enregistrer sous", "&Conserver les accents", "&Quitter"},
+             {"Ctrl+S", "", "Ctrl+Q"}},
+            {"ServeursWhois1", "&Bases de données", {"&Mise à jour...", "&Interroger RDAP d'abord"}, {"", ""}},
+            {"N1", "?", {"&Rubriques d'aide", "&A propos de"}, {"F1", ""}},
         };
         const QList<QAction*> top = Find<QMenuBar>("MainMenu")->actions();
         QCOMPARE(top.size(), 3);
@@ -215,13 +218,18 @@ private slots:
             const auto* menu = Find<QMenu>(menus[i].menu);
             QCOMPARE(top[i]->menu(), menu);
             QCOMPARE(menu->title(), menus[i].title);
-            QStringList items;
+            QStringList items, shortcuts;
             for (const QAction* action : menu->actions()) {
                 items << action->text();
-                QVERIFY(action->shortcut().isEmpty());
+                shortcuts << action->shortcut().toString();
             }
             QCOMPARE(items, menus[i].items);
+            QCOMPARE(shortcuts, menus[i].shortcuts);
         }
+        QVERIFY(FWindow->windowIcon().availableSizes().contains(QSize(48, 48)));
+        // Whois replies lose bit 7 until the user asks otherwise.
+        QVERIFY(Find<QAction>("ConserverAccents1")->isCheckable() && !Find<QAction>("ConserverAccents1")->isChecked());
+        QVERIFY(FWindow->IdWhois1->ASCIIFilter);
         for (const char* name : {"Enregistrersous1", "Quitter1", "Gestion1", "Aide1", "Aproposde1"})
             QVERIFY(Find<QAction>(name));
     }
@@ -445,28 +453,33 @@ private slots:
 
     void SaveDialogShowsTheFilterAsWrittenAndAsksBeforeOverwriting()
     {
-        // The real desktop's dialog, looked at from inside and cancelled.
+        // The window's filters in the real desktop's dialog, looked at from inside; the
+        // UTF-8 entry is chosen and comes back as the window's own.
+        Invoke("Enregistrersous1Click");
+        const QStringList filters = FDesktop->Filter.split(QStringLiteral(";;"));
+        const QString target = FDir.filePath(QStringLiteral("chosen.txt"));
         TDesktop desktop;
         QStringList shown;
         QFileDialog::Options options;
-        bool seen = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
-            seen = true;
             options = dialog->options();
             if (const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
                 for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
-            dialog->reject();
+            dialog->selectNameFilter(filters.last());
+            FindControl<QLineEdit>(*dialog, "fileNameEdit")->setText(target);
+            QMetaObject::invokeMethod(dialog, "accept");
         });
         poll.start(10);
-        const QString chosen = desktop.SaveFileName(FWindow.get(), QStringLiteral("example_fr.txt"),
-                                                    QStringLiteral("Fichiers *.txt (*.txt)"));
+        QString chosenFilter;
+        const QString chosen =
+            desktop.SaveFileName(FWindow.get(), QStringLiteral("example_fr.txt"), FDesktop->Filter, &chosenFilter);
         poll.stop();
-        QVERIFY(seen);
-        QCOMPARE(chosen, QString());
-        QCOMPARE(shown, QStringList{QStringLiteral("Fichiers *.txt")});
+        QCOMPARE(chosen, target);
+        QVERIFY(filters.last().startsWith(chosenFilter));
+        QCOMPARE(shown, QStringList({QStringLiteral("Fichiers *.txt"), QStringLiteral("Texte UTF-8 (*.txt)")}));
         QVERIFY(!options.testFlag(QFileDialog::DontConfirmOverwrite));
     }
 
@@ -524,8 +537,19 @@ private slots:
 
     void HelpOpensTheDocumentBesideTheProgram()
     {
+        const QString help = QString::fromStdString(DataDir() + "nvHelp.html");
         Invoke("Aide1Click");
-        QCOMPARE(FDesktop->Opened, std::vector<QString>{QString::fromStdString(DataDir() + "nvHelp.html")});
+        QCOMPARE(FDesktop->Opened, std::vector<QString>{help});
+        QVERIFY(FDesktop->Boxes.empty());
+        // No program opens it: the user is told where the file is.
+        FDesktop->OpenFails = true;
+        Invoke("Aide1Click");
+        QCOMPARE(FDesktop->Boxes.size(), size_t(1));
+        QCOMPARE(FDesktop->Boxes[0].Caption, QStringLiteral("Norvane"));
+        QCOMPARE(FDesktop->Boxes[0].Icon, QMessageBox::Warning);
+        QVERIFY(FDesktop->Boxes[0].Text.startsWith(QStringLiteral("L'aide n'a pas pu être ouverte")));
+        QVERIFY(FDesktop->Boxes[0].Text.endsWith(QStringLiteral("fichier\u00A0:\n\n") + help));
+        FDesktop->OpenFails = false;
 
         // 259 characters and the terminator fit the limit; one more is refused, never cut.
         const std::string name = "nvHelp.html";
@@ -538,6 +562,54 @@ private slots:
             else
                 QVERIFY(FDesktop->Opened.empty());
         }
+    }
+
+    void TheDesktopsOpenerReportsFailure()
+    {
+        // Stand-ins for the desktop's opener: one that finds no program, one not there.
+        for (const char* opener : {"false", "/nonexistent/opener"}) {
+            TDesktop desktop;
+            desktop.Opener = QString::fromLatin1(opener);
+            int failures = 0;
+            desktop.ShellOpen(FWindow.get(), QStringLiteral("/tmp/nvHelp.html"), [&] { ++failures; });
+            QTRY_COMPARE(failures, 1);
+        }
+    }
+
+    void KeysReachTheirCommands()
+    {
+        FWindow->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(FWindow.get()));
+        QTest::keyClick(FWindow.get(), Qt::Key_F1);
+        QCOMPARE(FDesktop->Opened.size(), size_t(1));
+        QTest::keyClick(FWindow.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(FDesktop->Asked, 1);
+        QTest::keyClick(FWindow.get(), Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(Find<QMenu>("Fichier1")->isVisible());
+        Find<QMenu>("Fichier1")->close();
+        QTest::keyClick(FWindow.get(), Qt::Key_Q, Qt::ControlModifier);
+        QTRY_VERIFY(!FWindow->isVisible());
+    }
+
+    void AtItsMinimumSizeEveryControlIsWhole()
+    {
+        FWindow->resize(1, 1);
+        QCOMPARE(FWindow->size(), FWindow->minimumSize());
+        const QWidget* dnsPanel = Find<QWidget>("PanelDNS");
+        for (const int page : {0, 1}) {
+            Find<TPageControl>("PageControl")->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            for (const char* name : {"LEditName", "SpeedButton2", "CheckWhois", "CheckDNS", "ImageTop", "LabeledEdit1",
+                                     "SpeedButton3", "MemoWhois", "TreeDNS", "Label1", "PanelDNS", "StatusBar"}) {
+                const QWidget* control = Find<QWidget>(name);
+                if (control->isVisibleTo(FWindow.get()))
+                    QVERIFY2(control->parentWidget()->rect().contains(control->geometry()), name);
+            }
+        }
+        // Not a pixel more: the globe right after the check boxes, the resolver's panel on
+        // the status bar.
+        QCOMPARE(Find<QWidget>("ImageTop")->x(), Find<QWidget>("CheckWhois")->geometry().right() + 1);
+        QCOMPARE(dnsPanel->geometry().bottom() + 1, dnsPanel->parentWidget()->height());
     }
 
     void AboutBoxIsShownModallyAndItsLinksGoThroughTheShell()

@@ -72,6 +72,7 @@ lookup a.test b.test|argument en trop : "b.test"
 lookup --whois-only --dns-only a.test|--whois-only et --dns-only s'excluent
 lookup --output x a.test|option inconnue pour lookup : "--output"
 lookup a.test -o|l'option -o attend une valeur
+lookup --encoding latin1 a.test|encodage inconnu : "latin1" (windows-1252 ou utf-8)
 whois a.test|whois demande --server
 whois --server h --port 70000 a.test|port invalide : "70000" (de 1 à 65535)
 dns --type AAAA a.test|type inconnu : "AAAA"
@@ -93,6 +94,11 @@ lookup_checks() {
   check "lookup -o status" 0 "$status"
   check "lookup -o prints nothing" "" "$out$err"
   cmp "$expected_file" "$scratch/saved.txt" || fail "lookup -o differs from the window's saved file"
+  # The same lookup saved as UTF-8: the Windows-1252 file converted, CR LF made LF.
+  run lookup --data-dir "$data" -o "$scratch/utf8.txt" --encoding utf-8 norvane.test
+  check "lookup -o --encoding utf-8" "0|" "$status|$out$err"
+  cmp <(iconv -f WINDOWS-1252 -t UTF-8 "$scratch/saved.txt" | sed 's/\r$//') "$scratch/utf8.txt" ||
+    fail "the UTF-8 file is not the Windows-1252 one converted"
 
   run lookup --data-dir "$data" norvane.test
   check "lookup status" 0 "$status"
@@ -210,6 +216,36 @@ L'extention .seul n'est pas supportée!
 " "$status|$err"
 }
 
+# Whois replies with accents, in UTF-8 and in Windows-1252. Without --keep-accents every
+# byte loses bit 7, as before; with it the reply is read in its own charset, and the names
+# reach the terminal and both kinds of -o file.
+accents_checks() {
+  local data="$FAKE_INTERNET_DIR/data" name charset keep reply
+  # The page's lines as they should come out, in the charset $1.
+  decoded() {
+    if [ -z "$keep" ]; then LC_ALL=C tr '\200-\377' '\000-\177' < "$reply"; else iconv -f "$charset" -t "$1" "$reply"; fi
+  }
+  while read -r name charset keep; do
+    reply="$here/../whois/$name"
+    run whois --server 127.0.0.43 $keep "$name"
+    check "whois $keep $name status" "0|" "$status|$err"
+    cmp -s <(decoded UTF-8) "$scratch/out" || fail "whois $keep $name on standard output"
+    run lookup --whois-only --data-dir "$data" -o "$scratch/accents.txt" $keep "$name"
+    cmp -s <(decoded WINDOWS-1252 | sed 's/$/\r/'; printf '\r\n') "$scratch/accents.txt" ||
+      fail "lookup -o $keep $name: $(od -c "$scratch/accents.txt" | head -5)"
+    run lookup --whois-only --data-dir "$data" -o "$scratch/accents.txt" --encoding utf-8 $keep "$name"
+    cmp -s <(decoded UTF-8; printf '\n') "$scratch/accents.txt" || fail "lookup -o --encoding utf-8 $keep $name"
+  done <<'REPLIES'
+accents-utf8.test UTF-8
+accents-utf8.test UTF-8 --keep-accents
+accents-cp1252.test WINDOWS-1252
+accents-cp1252.test WINDOWS-1252 --keep-accents
+REPLIES
+  # What the unfiltered page looks like, for the record.
+  run whois --server 127.0.0.43 accents-utf8.test
+  check "whois without --keep-accents" "address:     C	lysC)e, ZC<rich" "$(printf '%s' "$out" | sed -n 's/^address:/&/p')"
+}
+
 # dig's records of one section from one server (UDP, no EDNS), in the companion's layout
 # without the section tag: texts unquoted, names without their final dot (the root stays ".").
 dig_section() {
@@ -245,7 +281,17 @@ dns_checks() {
 127.0.0.54 0x8180 nullmx.minimal.norvane.test MX nullmx.minimal.norvane.test MX
 127.0.0.54 0x8180 selfmx.minimal.norvane.test MX selfmx.minimal.norvane.test MX
 127.0.0.53 0x8500 Café.テスト ANY xn--caf-dma.xn--zckzah ANY
+fd00:6e76::53 0x8500 dual.example SOA dual.example SOA
+::1 0x8500 dual.example SOA dual.example SOA
 QUERIES
+
+  # A reply cut at 512 bytes is asked again over TCP, as dig does by itself.
+  run dns --server '[fd00:6e76::53]' --type A big.dual.example
+  check "dns over TCP status" "0|" "$status|$err"
+  printf '%s' "$out" | head -1 | grep -Eq '^ID [0-9]+	Flags 0x8500	QD 1	AN 40	NS 0	AR 0	TCP$' ||
+    fail "dns over TCP header: $(printf '%s' "$out" | head -1)"
+  check "dns over TCP answers" "$(dig +noedns +noall +answer @fd00:6e76::53 big.dual.example A |
+    awk '{ $1 = $1; print }' | sed 's/\([^ ]\)\.\( \|$\)/\1\2/g' | sort)" "$(cli_section AN)"
 
   # Replies that end with an HINFO record's empty OS text, a root exchange or a pointer.
   local line
@@ -289,7 +335,27 @@ resolve_ip_checks() {
 127.0.1.30|0|Aucun enregistrement trouvé...
 127.0.1.99|1|Hôte n'a pas été trouvé...
 127.0.0.53|1|Echec de la fonction...
+fd00:6e76::11|0|web6.dual.example
+fd00:6e76::99|1|Hôte n'a pas été trouvé...
 ADDRESSES
+}
+
+# A computer whose first name server is IPv6, a domain with addresses of both families,
+# and its whois server reachable over IPv6 only, behind an address that refuses.
+ipv6_checks() {
+  local saved
+  saved=$(cat "$FAKE_INTERNET_RESOLV"; echo .); saved=${saved%.}
+  printf '%s' "$FAKE_INTERNET_RESOLV_V6_FIRST" > "$FAKE_INTERNET_RESOLV"
+  run lookup --data-dir "$FAKE_INTERNET_DIR/data" -o "$scratch/dual.txt" dual.example
+  check "IPv6 lookup -o" "0|" "$status|$out$err"
+  cmp "$here/../expected/dual.example.txt" "$scratch/dual.txt" || fail "IPv6 lookup -o differs from the window's saved file"
+  run whois --server fd00:6e76::43 dual.example
+  check "whois over IPv6" "0|$(cat "$here/../whois/dual.example")
+|" "$status|$out|$err"
+  run whois --server whois.dual.example dual.example
+  check "whois past a refusing address" "0|$(cat "$here/../whois/dual.example")
+|" "$status|$out|$err"
+  printf '%s' "$saved" > "$FAKE_INTERNET_RESOLV"
 }
 
 update_checks() {
@@ -354,8 +420,10 @@ case "$mode" in
   internet)
     [ -n "${FAKE_INTERNET_DIR:-}" ] || { echo "SKIP: runs inside the fake Internet only"; exit 77; }
     lookup_checks
+    accents_checks
     dns_checks
     resolve_ip_checks
+    ipv6_checks
     update_checks
     rdap_checks
     ;;

@@ -331,7 +331,8 @@ TEST(LookupDriverRdap, AskedWhereWhoisCannotAnswerOrFirstWhenChecked)
     servers.SetText("#1\r\nfr=whois.fr.example\r\nde=whois.de.example\r\n");
     TRdapBootstrap rdap;
     rdap.Load(R"({"services": [[["fr", "neuf"], ["https://rdap.fr.example/"]]]})");
-    const std::string fallback = "Le serveur Whois whois.fr.example ne r\xE9pond pas (";
+    const std::string fallback = "Le serveur Whois whois.fr.example ne r\xC3\xA9pond pas (";
+    const std::string below = ") : r\xC3\xA9ponse RDAP ci-dessous.\r\n\r\n";
     const std::function<std::string()> noAddress = []() -> std::string { throw EIdSocketError(11001, "Socket Error # 11001\r\n"); };
     const std::function<std::string()> timedOut = []() -> std::string { throw EIdReadTimeout(); };
     const std::function<std::string()> tooLarge = []() -> std::string { throw EIdReplyTooLarge(); };
@@ -347,17 +348,17 @@ TEST(LookupDriverRdap, AskedWhereWhoisCannotAnswerOrFirstWhenChecked)
         {"a.fr", nullptr, false, nullptr, {"whois whois.fr.example [] 43 a.fr", "memo REPLY"}},
         {"a.fr", noAddress, false, nullptr,
          {"whois whois.fr.example [] 43 a.fr", "rdap https://rdap.fr.example/ a.fr",
-          "memo " + fallback + "Socket Error # 11001) : r\xE9ponse RDAP ci-dessous.\r\n\r\nRDAP"}},
+          "memo " + fallback + "Socket Error # 11001" + below + "RDAP"}},
         {"a.fr", timedOut, false, nullptr,
          {"whois whois.fr.example [] 43 a.fr", "rdap https://rdap.fr.example/ a.fr",
-          "memo " + fallback + "Read timed out.) : r\xE9ponse RDAP ci-dessous.\r\n\r\nRDAP"}},
+          "memo " + fallback + "Read timed out." + below + "RDAP"}},
         {"a.fr", silent, false, nullptr,
          {"whois whois.fr.example [] 43 a.fr", "rdap https://rdap.fr.example/ a.fr",
-          "memo " + fallback + "connexion ferm\xE9" "e sans r\xE9ponse) : r\xE9ponse RDAP ci-dessous.\r\n\r\nRDAP"}},
+          "memo " + fallback + "connexion ferm\xC3\xA9" "e sans r\xC3\xA9ponse" + below + "RDAP"}},
         {"a.fr", tooLarge, false, nullptr, {"whois whois.fr.example [] 43 a.fr", "cursor default", "error Reply too large."}},
         {"a.fr", noAddress, false, rdapFails,
          {"whois whois.fr.example [] 43 a.fr", "rdap https://rdap.fr.example/ a.fr",
-          "memo " + fallback + "Socket Error # 11001) : r\xE9ponse RDAP ci-dessous.\r\n\r\n", "cursor default",
+          "memo " + fallback + "Socket Error # 11001" + below, "cursor default",
           "error RDAP failed."}},
         {"a.de", noAddress, false, nullptr, {"whois whois.de.example [] 43 a.de", "cursor default", "error Socket Error # 11001\r\n"}},
         {"a.de", silent, true, nullptr, {"whois whois.de.example [] 43 a.de", "memo "}},

@@ -94,6 +94,16 @@ TEST_F(ResultsFile, TreeLinesInOrderWithOneTabPerLevel)
                                    "\tsecond\r\nnext root\r\n");
 }
 
+TEST(ResultsFileContent, ThePageIsUtf8AndTheFileEitherCharset)
+{
+    // A page kept with its accents, one character the code page lacks, and a tree line.
+    const std::string page = "holder: Soci\u00E9t\u00E9 \u0141\u00F3d\u017A \u20AC\r\n\r\n";
+    const std::vector<TTreeLine> tree = {{1, "R\xE9ponse"}};
+    EXPECT_EQ(ResultsFileContent(page, tree), "holder: Soci\xE9t\xE9 ?\xF3" "d? \x80\r\n\r\n\tR\xE9ponse\r\n");
+    EXPECT_EQ(ResultsFileContent(page, tree, TFileEncoding::Utf8),
+              "holder: Soci\u00E9t\u00E9 \u0141\u00F3d\u017A \u20AC\n\n\tR\u00E9ponse\n");
+}
+
 TEST_F(ResultsFile, NothingLookedUpWritesAnEmptyFileOverAnOldOne)
 {
     WriteFileBytes(Path, "old content");

@@ -28,6 +28,29 @@ TEST(NormalizeLineBreaks, EveryBreakBecomesCrLf)
     for (const auto& c : cases) EXPECT_EQ(NormalizeLineBreaks(c.in), c.out) << c.in;
 }
 
+TEST(DecodeWhoisReply, Utf8WhenWellFormedElseWindows1252)
+{
+    const struct {
+        std::string reply, page;
+    } cases[] = {
+        {"", ""},
+        {"SociC)tC) GC)nC)rale\r\n", "SociC)tC) GC)nC)rale\r\n"},  // cleared to ASCII: unchanged
+        {"Soci\xC3\xA9t\xC3\xA9 \xC3\x89lys\xC3\xA9" "e Z\xC3\xBCrich",
+         "Soci\u00E9t\u00E9 \u00C9lys\u00E9" "e Z\u00FCrich"},
+        {"\xE2\x82\xAC \xF0\x9F\x8C\x8D \xF4\x8F\xBF\xBF", "\u20AC \U0001F30D \U0010FFFF"},
+        {"Soci\xE9t\xE9 \xC9lys\xE9" "e Z\xFCrich \x80", "Soci\u00E9t\u00E9 \u00C9lys\u00E9" "e Z\u00FCrich \u20AC"},
+        // Not UTF-8: overlong, surrogate, past U+10FFFF, cut short, stray continuation.
+        {"\xC0\xAF", "\u00C0\u00AF"},
+        {"\xE0\x80\xAF", "\u00E0\u20AC\u00AF"},
+        {"\xED\xA0\x80", "\u00ED\u00A0\u20AC"},
+        {"\xF4\x90\x80\x80", "\u00F4\u0090\u20AC\u20AC"},
+        {"caf\xC3", "caf\u00C3"},
+        {"\xA9t\xE9", "\u00A9t\u00E9"},
+        {std::string("nul\0\xC3\xA9", 6), std::string("nul\0\u00E9", 6)},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DecodeWhoisReply(c.reply), c.page) << c.reply;
+}
+
 TEST(ApplyQueryTemplate, MarkersAreReplacedOnce)
 {
     const struct {

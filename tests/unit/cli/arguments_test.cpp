@@ -72,6 +72,10 @@ TEST(CliArguments, AcceptedLines)
              a.Type = 15; a.Server = "127.0.0.53"; a.ServerGiven = true; a.Port = 5353; a.Timeout = 250; })},
         {{"dns", "--type=28", "--timeout=0", "x.fr"}, Make(TCommand::Dns, "x.fr", [](TArguments& a) { a.Type = 28; a.Timeout = 0; })},
         {{"dns", "--port", "65535", "x.fr"}, Make(TCommand::Dns, "x.fr", [](TArguments& a) { a.Port = 65535; })},
+        // IPv6 servers, with or without the brackets of an address with a port.
+        {{"dns", "--server", "[fd00::53]", "x.fr"}, Make(TCommand::Dns, "x.fr", [](TArguments& a) { a.Server = "fd00::53"; a.ServerGiven = true; })},
+        {{"whois", "--server=fe80::1%eth0", "x.fr"}, Make(TCommand::Whois, "x.fr", [](TArguments& a) { a.Server = "fe80::1%eth0"; a.ServerGiven = true; })},
+        {{"whois", "--server", "[]", "x.fr"}, Make(TCommand::Whois, "x.fr", [](TArguments& a) { a.Server = "[]"; a.ServerGiven = true; })},
         {{"resolve-ip", "127.0.0.1"}, Make(TCommand::ResolveIp, "127.0.0.1")},
         {{"update"}, Make(TCommand::Update, "")},
         {{"update", "--data-dir", "d"}, Make(TCommand::Update, "", [](TArguments& a) { a.DataDir = "d"; })},

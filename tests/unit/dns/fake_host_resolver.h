@@ -2,6 +2,9 @@
 // The system resolver replaced: names and addresses answer from tables, and every entry
 // is written into one result area that the next call overwrites, as the platform does.
 #include "dns/host_info.h"
+#include "platform/address6.h"
+
+#include <arpa/inet.h>
 
 #include <array>
 #include <cstdio>
@@ -16,10 +19,12 @@ public:
         std::string Name;
         std::vector<std::string> Aliases;
         std::vector<std::array<uint8_t, 4>> Addresses;
+        std::vector<std::string> Addresses6 = {};  // IPv6 text, in Names6
     };
     std::map<std::string, Host> Names;          // by the name asked
+    std::map<std::string, Host> Names6;         // by the name asked for IPv6 (not in Calls)
     std::map<std::string, int32_t> NameErrors;  // otherwise 11001
-    std::map<std::string, std::string> Reverse; // dotted quad -> host name
+    std::map<std::string, std::string> Reverse; // dotted quad or IPv6 text -> host name
     std::map<std::string, int32_t> ReverseErrors;
     std::vector<std::string> Calls;
 
@@ -31,11 +36,20 @@ public:
         FError = error != NameErrors.end() ? error->second : winsock::WSAHOST_NOT_FOUND;
         return nullptr;
     }
+    const winsock::hostent* GetHostByName6(const std::string& name) override
+    {
+        if (const auto found = Names6.find(name); found != Names6.end()) return Fill(found->second);
+        FError = winsock::WSANO_DATA;
+        return nullptr;
+    }
     const winsock::hostent* GetHostByAddr(const char* address, int32_t length, int32_t family) override
     {
         const auto* b = reinterpret_cast<const unsigned char*>(address);
-        char quad[16];
-        std::snprintf(quad, sizeof quad, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+        char quad[INET6_ADDRSTRLEN];
+        if (length == 16)
+            ::inet_ntop(AF_INET6, address, quad, sizeof quad);
+        else
+            std::snprintf(quad, sizeof quad, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
         Calls.push_back("addr " + std::string(quad) + " " + std::to_string(length) + " " + std::to_string(family));
         if (const auto found = Reverse.find(quad); found != Reverse.end())
             return Fill({found->second, {"alias-of-" + found->second}, {{b[0], b[1], b[2], b[3]}}});
@@ -53,7 +67,7 @@ private:
         char Name[256];
         char Aliases[Slots][256];
         char* AliasList[Slots + 1];
-        char Addresses[Slots][4];
+        char Addresses[Slots][16];
         char* AddressList[Slots + 1];
         winsock::hostent Entry;
     } FArea{};
@@ -68,12 +82,17 @@ private:
             FArea.AliasList[i] = FArea.Aliases[i];
         }
         FArea.AliasList[i] = nullptr;
-        for (i = 0; i < host.Addresses.size() && i < Slots; ++i) {
-            std::memcpy(FArea.Addresses[i], host.Addresses[i].data(), 4);
+        const bool six = !host.Addresses6.empty();
+        for (i = 0; i < (six ? host.Addresses6.size() : host.Addresses.size()) && i < Slots; ++i) {
+            if (six)
+                ::inet_pton(AF_INET6, host.Addresses6[i].c_str(), FArea.Addresses[i]);
+            else
+                std::memcpy(FArea.Addresses[i], host.Addresses[i].data(), 4);
             FArea.AddressList[i] = FArea.Addresses[i];
         }
         FArea.AddressList[i] = nullptr;
-        FArea.Entry = {FArea.Name, FArea.AliasList, winsock::WS_AF_INET, 4, FArea.AddressList};
+        FArea.Entry = {FArea.Name, FArea.AliasList, six ? int16_t{winsock::WS_AF_INET6} : int16_t{winsock::WS_AF_INET},
+                       int16_t(six ? 16 : 4), FArea.AddressList};
         return &FArea.Entry;
     }
 };

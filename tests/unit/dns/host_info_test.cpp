@@ -90,6 +90,44 @@ TEST(HostBranch, TheWwwFormWhenTheShortFormHasNoAddress)
                                    "  192.0.2.20 [0/0 0]", "    www.mail-only.example [2/2 1]"}));
 }
 
+TEST(HostBranch, IPv6AddressesFollowTheIPv4OnesOrStandAlone)
+{
+    const Lines dual = {Root + " [0/0 0] +", "  Nom officiel [0/0 0]", "    dual.example [2/2 1]",
+                        "  Nom en alias [0/0 0]", "  Adresse IP [0/0 0]", "    192.0.2.10 [2/2 1]",
+                        "    2001:db8::10 [2/2 1]", "    fe80::1 [2/2 1]", "  192.0.2.10 [0/0 0]",
+                        "    ten.example [2/2 1]", "  2001:db8::10 [0/0 0]", "    six.example [2/2 1]",
+                        "  fe80::1 [0/0 0]", "    " + NoRecord + " [2/2 2]"};
+    const Lines sixOnly = {Root + " [0/0 0] +", "  Nom officiel [0/0 0]", "    six.example [2/2 1]",
+                           "  Nom en alias [0/0 0]", "    v6.example [2/2 1]", "  Adresse IP [0/0 0]",
+                           "    2001:db8::10 [2/2 1]", "  2001:db8::10 [0/0 0]", "    six.example [2/2 1]"};
+    const struct {
+        const char* label;
+        bool withIpv4;
+        int32_t ipv4Error;  // when there is no IPv4 address
+        Lines lines;
+    } cases[] = {
+        {"both families", true, 0, dual},
+        {"IPv6 only, the name without IPv4 data", false, winsock::WSANO_DATA, sixOnly},
+        {"IPv6 only, the name unknown to IPv4", false, winsock::WSAHOST_NOT_FOUND, sixOnly},
+    };
+    for (const auto& c : cases) {
+        FakeHostResolver resolver;
+        if (c.withIpv4)
+            resolver.Names["v6.example"] = {"dual.example", {}, {{{192, 0, 2, 10}}}};
+        else
+            resolver.NameErrors["v6.example"] = c.ipv4Error;
+        resolver.Names6["v6.example"] = {"six.example", {"v6.example"}, {}, {"2001:db8::10", "fe80::1"}};
+        if (!c.withIpv4) resolver.Names6["v6.example"].Addresses6.pop_back();
+        resolver.Reverse["192.0.2.10"] = "ten.example";
+        resolver.Reverse["2001:db8::10"] = "six.example";
+        resolver.ReverseErrors["fe80::1"] = winsock::WSANO_DATA;
+        RecordingTree tree;
+        TTreeNode* root = nullptr;
+        EXPECT_TRUE(ShowHostInfo(resolver, tree, "v6.example", root)) << c.label;
+        EXPECT_EQ(tree.Lines(), c.lines) << c.label;
+    }
+}
+
 TEST(HostBranch, FailuresGiveOneCollapsedChildWithoutImage)
 {
     const struct {
@@ -166,6 +204,9 @@ TEST(IpResolver, OnlyANameOrTheNoRecordTextReplacesTheField)
         {"192.0.2.7", "addr 192.0.2.7 4 2", winsock::WSATRY_AGAIN, "previous.example"},
         {"abc", "addr 255.255.255.255 4 2", winsock::WSAHOST_NOT_FOUND, "previous.example"},
         {"", "addr 255.255.255.255 4 2", winsock::WSANO_DATA, NoRecord},
+        {"2001:db8::7", "addr 2001:db8::7 16 23", -1, "seven.example"},
+        {"fe80::7%1", "addr fe80::7 16 23", winsock::WSANO_DATA, NoRecord},
+        {"2001:db8::7%no-such-zone", "addr 255.255.255.255 4 2", -1, "seven.example"},
     };
     for (const auto& c : cases) {
         FakeHostResolver resolver;

@@ -109,10 +109,10 @@ void Capture(const std::string& label, const std::string& reply)
 
 }  // namespace
 
-DigReply Dig(int port, const std::string& question)
+DigReply Dig(int port, const std::string& question, bool retryOverTcp)
 {
     const std::string out =
-        RunAndRead("dig +noedns +notcp +ignore +nocookie +time=2 +tries=1 +noall +comments +answer "
+        RunAndRead(std::string("dig +noedns +notcp ") + (retryOverTcp ? "" : "+ignore ") + "+nocookie +time=2 +tries=1 +noall +comments +answer "
                    "+authority +additional -p " + std::to_string(port) + " @127.0.0.1 " + question + " 2>&1");
     DigReply reply;
     std::vector<std::string>* section = nullptr;
@@ -186,7 +186,7 @@ void ExpectSameAsDig(const TIdDNSResolver& resolver, int port, const std::string
 {
     SCOPED_TRACE(label);
     Capture(label, resolver.ReplyPacket);
-    const DigReply dig = Dig(port, digQuestion);
+    const DigReply dig = Dig(port, digQuestion, true);
     EXPECT_FALSE(dig.Answer.empty() && dig.Authority.empty()) << "dig saw nothing";
     EXPECT_EQ((resolver.DNSHeader.Flags & 0x0200) != 0, dig.Truncated);
     EXPECT_EQ(RecordLines(resolver.Answers), dig.Answer);

@@ -13,8 +13,9 @@ struct DigReply {
     std::vector<std::string> Answer, Authority, Additional;  // sorted
 };
 
-// dig without EDNS, over UDP only, keeping a truncated reply as it came.
-DigReply Dig(int port, const std::string& question);
+// dig without EDNS, over UDP only, keeping a truncated reply as it came; with retryOverTcp,
+// asking a truncated one again over TCP, as dig does by itself.
+DigReply Dig(int port, const std::string& question, bool retryOverTcp = false);
 
 // The decoded records of one section, sorted.
 std::vector<std::string> RecordLines(const TIdDNSResourceList& list);
@@ -27,6 +28,7 @@ std::vector<std::string> BranchValuesOf(const std::vector<std::string>& digAnswe
 // One question (recursion desired, class 1) to 127.0.0.1:port; raises what Resolve raises.
 void Ask(TIdDNSResolver& resolver, int port, const std::string& name, uint16_t type);
 
-// Every check of one exchange against dig, with the label in the failure messages.
+// Every check of one exchange against dig (its own TCP retry included), with the label in
+// the failure messages.
 void ExpectSameAsDig(const TIdDNSResolver& resolver, int port, const std::string& label,
                      const std::string& digQuestion);

@@ -107,6 +107,7 @@ TEST(HostToAddress, ResolvesOnlyWhatIsNeitherLocalhostNorADottedQuad)
         {"LOCALHOST", "127.0.0.1", false}, {"10.1.2.3", "10.1.2.3", false},
         {"0x7f.0.0.1", "0x7f.0.0.1", false}, {"localhost.", "192.0.2.1", true},
         {"", "192.0.2.1", true},           {"host.invalid", "192.0.2.1", true},
+        {"::1", "::1", false},             {"2001:db8::1", "2001:db8::1", false},
     };
     for (const auto& c : cases) {
         RecordingStack stack;
@@ -308,12 +309,14 @@ TEST_F(StackTest, AnEmptyDestinationDoesNotConvert)
     receiver.IP = "127.0.0.1";
     receiver.BindLocal();
 
-    for (const int32_t timeoutMs : {WaitForever, 2000}) {
+    for (const int32_t timeoutMs : {WaitForever, 2000, WaitForever - 1}) {
+        // The last round on an IPv6 socket, whose unspecified address is the local machine too.
+        const int32_t family = timeoutMs == WaitForever - 1 ? Id_PF_INET6 : Id_PF_INET;
         TIdSocketHandle client;
-        client.Allocate(Id_SOCK_STREAM, 0);
+        client.Allocate(Id_SOCK_STREAM, 0, family);
         client.SetRemote("", listener.Port);
         try {
-            client.ConnectRemote(Id_PF_INET, timeoutMs);
+            client.ConnectRemote(family, timeoutMs);
             ADD_FAILURE() << "connected to an empty address, time-out " << timeoutMs;
         } catch (const EConvertError& e) {
             EXPECT_STREQ(e.what(), "'' is not a valid integer value");

@@ -498,3 +498,63 @@ TEST(TcpState, PollingAlreadyConnectedAndReconnecting)
 }
 
 }  // namespace
+
+namespace {
+
+// The process's stack answering every name with the given addresses, for as long as it lives.
+class NamedAddresses : public TIdStackWinsock {
+public:
+    explicit NamedAddresses(std::vector<std::string> addresses)
+        : FAddresses(std::move(addresses)), FSaved(GSocketStack)
+    {
+        GSocketStack = this;
+    }
+    ~NamedAddresses() override { GSocketStack = FSaved; }
+    std::vector<std::string> LookupHostAddresses(const std::string&) override { return FAddresses; }
+
+private:
+    std::vector<std::string> FAddresses;
+    TIdStack* FSaved;
+};
+
+}  // namespace
+
+TEST(TcpConnect, EveryAddressOfANameInTurnUntilOneAnswers)
+{
+    const struct {
+        const char* label;
+        const char* listening;  // the one address that accepts
+        std::vector<std::string> addresses;
+        std::string connected;  // "" when none does: the last failure is raised
+    } cases[] = {
+        {"IPv6 refused, then IPv4", "127.0.0.1", {"::1", "127.0.0.2", "127.0.0.1"}, "127.0.0.1"},
+        {"IPv4 refused, then IPv6", "::1", {"127.0.0.1", "::1"}, "::1"},
+        {"every one refused", "127.0.0.1", {"127.0.0.2", "::1"}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fixtures::ServerOptions options;
+        options.Address = c.listening;
+        LoopbackServer server(Script().ExpectLine().Send("hello").Close(), options);
+        TIdTCPClient client;
+        const NamedAddresses stack(c.addresses);
+        std::vector<std::string> connecting;
+        client.OnStatus = [&](TIdComponent&, TIdStatus status, const std::string& text) {
+            if (status == StatusConnecting) connecting.push_back(text);
+        };
+        client.Host = "server.example";
+        client.Port = server.Port();
+        client.Limits.ConnectTimeout = 2000;
+        if (c.connected.empty()) {
+            EXPECT_EQ(MessageOf<EIdSocketError>([&] { client.OpenConnection(); }),
+                      "Socket Error # 10061\r\nConnection refused.");
+            EXPECT_FALSE(client.SocketHandle.Allocated);
+        } else {
+            client.OpenConnection();
+            EXPECT_EQ(client.SocketHandle.RemoteIP, c.connected);
+            client.SendLine("q");
+            EXPECT_EQ(client.ReadUntilClosed(), "hello");
+        }
+        EXPECT_EQ(connecting.size(), c.addresses.size());  // each address once, in order
+    }
+}

@@ -4,11 +4,14 @@
 #include "net/dns/id_dns_resolver_error.h"
 #include "net/socket/id_exceptions.h"
 #include "tests/fixtures/dns_wire.h"
+#include "tests/fixtures/loopback_server.h"
 #include "udp_peer.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -180,3 +183,64 @@ TEST(DnsResolver, TimeOutIsATooSmallReply) {
 }
 
 }  // namespace
+
+namespace {
+
+// A whole reply to `query` over TCP: its two-byte length, then the reply with two records.
+std::string WholeReplyTo(const std::string& query, uint16_t id) {
+    const std::string reply = Wire()
+        .U16(id).U16(0x8180).U16(1).U16(2).U16(0).U16(0)
+        .Raw(query.substr(12))
+        .Pointer(12).RecordHead(1, 3600, 4).Bytes({192, 0, 2, 7})
+        .Pointer(12).RecordHead(1, 3600, 4).Bytes({192, 0, 2, 8});
+    return std::string{static_cast<char>(reply.size() >> 8), static_cast<char>(reply.size() & 0xFF)} + reply;
+}
+
+}  // namespace
+
+TEST(DnsResolver, CutReplyIsAskedAgainOverTcpAndKeptWhenThatFails) {
+    UdpPeer peer;  // every reply cut: TC set, one record
+    peer.Serve([&](const std::string& query, std::string& reply) {
+        reply = AnswerTo(query, 0x8380);
+        return true;
+    });
+    using fixtures::Script;
+    const struct {
+        const char* label;
+        std::function<Script()> tcp;  // null: nothing listens
+        bool overTcp;
+    } cases[] = {
+        {"whole reply", [] { return Script().ExpectBytes(31).Respond([](const std::string& q) {
+             return WholeReplyTo(q.substr(2), IdOf(q.substr(2)));
+         }); }, true},
+        {"refused", nullptr, false},
+        {"other id", [] { return Script().ExpectBytes(31).Respond([](const std::string& q) {
+             return WholeReplyTo(q.substr(2), static_cast<uint16_t>(IdOf(q.substr(2)) + 1));
+         }); }, false},
+        {"closed inside the reply", [] { return Script().ExpectBytes(31).Send(std::string("\x00\x40\x12", 3)).Close(); }, false},
+        {"silent past the bound", [] { return Script().ExpectBytes(31).Stall(); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::unique_ptr<fixtures::LoopbackServer> server;
+        if (c.tcp) {
+            fixtures::ServerOptions options;
+            options.Port = static_cast<uint16_t>(peer.Port());
+            server = std::make_unique<fixtures::LoopbackServer>(c.tcp(), options);
+        }
+        TIdDNSResolver resolver;
+        resolver.ReceiveTimeout = 400;
+        AskForAll(resolver, peer.Port(), "example.org");
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(ResolveError(resolver), "");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+        EXPECT_EQ(resolver.AnsweredOverTcp, c.overTcp);
+        EXPECT_EQ(resolver.Answers.Count(), c.overTcp ? 2 : 1);
+        EXPECT_EQ(resolver.DNSHeader.Flags, c.overTcp ? 0x8180 : 0x8380);
+        if (server) {
+            // The same question: the query with its length in front.
+            const std::string query = resolver.QueryPacket;
+            EXPECT_EQ(server->Received(0).substr(0, 31), std::string("\x00\x1d", 2) + query);
+        }
+    }
+}

@@ -53,7 +53,7 @@ protected:
     std::vector<std::string> files;
 };
 
-TEST_F(NetworkParams, TakesTheFirstIpv4NameserverAfterTheTwoCallShape)
+TEST_F(NetworkParams, TakesTheFirstNameserverOfEitherFamilyAfterTheTwoCallShape)
 {
     const std::string path = Write("# comment\nsearch example.org\nnameserver ::1\nnameserver\t192.0.2.1\nnameserver 192.0.2.2\n");
     uint32_t size = 0;
@@ -61,7 +61,7 @@ TEST_F(NetworkParams, TakesTheFirstIpv4NameserverAfterTheTwoCallShape)
     EXPECT_EQ(size, sizeof(FixedInfo));
     FixedInfo info{};
     EXPECT_EQ(GetNetworkParams(&info, &size, path), 0u);
-    EXPECT_STREQ(info.DnsServerIpAddress, "192.0.2.1");
+    EXPECT_STREQ(info.DnsServerIpAddress, "::1");
 
     // Text after the address, a comment or another word, is not part of it.
     const struct { const char* line; const char* expected; } cases[] = {
@@ -69,6 +69,8 @@ TEST_F(NetworkParams, TakesTheFirstIpv4NameserverAfterTheTwoCallShape)
         {"nameserver 192.0.2.4;backup\n", "192.0.2.4"},
         {"nameserver\t192.0.2.5\tlater\n", "192.0.2.5"},
         {"nameserver #192.0.2.6\nnameserver 192.0.2.7\n", "192.0.2.7"},
+        {"nameserver fe80::1%eth0 # link\n", "fe80::1%eth0"},
+        {"nameserver 2001:db8::zz\nnameserver fe80::1%\nnameserver 2001:db8::53\n", "2001:db8::53"},
     };
     for (const auto& c : cases) {
         FixedInfo one{};
