@@ -1,6 +1,7 @@
 // Rendering a 1 MB RDAP domain reply: the JSON parse and the whois-style text, then the
-// Windows-1252 conversion a saved file makes of it. Prints the best time of a few runs and the peak memory
-// the rendering took over what the process held before it, as a multiple of the reply.
+// Windows-1252 conversion a saved file makes of it. Prints the best time of a few runs and
+// the peak memory the rendering took over what the process held before it, as a multiple
+// of the reply.
 #include "bench/peak_memory.h"
 #include "rdap/rdap_render.h"
 #include "runtime/codepage.h"
