@@ -128,6 +128,7 @@ TEST(ReplyBounds, PastTheBoundOrOutOfFrameTheReplyIsRefused)
         {"chunk past 31 bits", "Transfer-Encoding: chunked", "80000000\r\n123\r\n0\r\n\r\n", "Reply too large."},
         {"chunk size not a number", "Transfer-Encoding: chunked", "1\r\nz\r\nzz\r\n", "'zz' is not a valid integer value"},
         {"short chunk", "Transfer-Encoding: chunked", "5\r\n123", "Connection Closed Gracefully."},
+        {"chunk past its size", "Transfer-Encoding: chunked", "3\r\n12345\r\n0\r\n\r\n", "Chunk longer than its size."},
         {"close over the bound", "", "123456789", "Reply too large."},
         {"trailer lines", "Transfer-Encoding: chunked", trailer, "Too many header lines."},
     };
