@@ -56,7 +56,8 @@ void SetNonEmpty(std::string& field, const char* option, const std::string& valu
 void SetServer(TArguments& args, const std::string& value)
 {
     const size_t close = value.size() > 2 && value.front() == '[' ? value.find(']') : std::string::npos;
-    const bool bracketed = close != std::string::npos && close > 1 && (close + 1 == value.size() || value[close + 1] == ':');
+    const bool bracketed =
+        close != std::string::npos && close > 1 && (close + 1 == value.size() || value[close + 1] == ':');
     if (bracketed && close + 1 < value.size()) SetPort(args, value.substr(close + 2));
     args.Server = bracketed ? value.substr(1, close - 1) : value;
     args.ServerGiven = true;
