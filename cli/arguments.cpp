@@ -51,11 +51,15 @@ void SetNonEmpty(std::string& field, const char* option, const std::string& valu
     field = value;
 }
 
-// A server as typed; an IPv6 address may come in brackets, as in an address with a port.
+// A server as typed; an IPv6 address may come in brackets, alone or followed by ":port"
+// as in a URL.
 void SetServer(TArguments& args, const std::string& value)
 {
-    const bool bracketed = value.size() > 2 && value.front() == '[' && value.back() == ']';
-    args.Server = bracketed ? value.substr(1, value.size() - 2) : value;
+    const size_t close = value.size() > 2 && value.front() == '[' ? value.find(']') : std::string::npos;
+    const bool bracketed =
+        close != std::string::npos && close > 1 && (close + 1 == value.size() || value[close + 1] == ':');
+    if (bracketed && close + 1 < value.size()) SetPort(args, value.substr(close + 2));
+    args.Server = bracketed ? value.substr(1, close - 1) : value;
     args.ServerGiven = true;
 }
 

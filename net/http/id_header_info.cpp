@@ -123,6 +123,20 @@ int64_t ContentLengthValue(const std::string& text)
     return value;
 }
 
+// The Content-Length value. Repeated lines must agree: with two lengths the body's end is
+// unknown, and either might cut it, so differing values are joined into one that does not
+// convert.
+std::string ContentLengthText(const TIdHeaderList& lines)
+{
+    const int first = lines.FindHeader("Content-Length");
+    const std::string value = Trim(lines.ValueOfLine(first));
+    std::string joined = value;
+    for (int i = first + 1; i < lines.Count(); ++i)
+        if (lines.NameOfLine(i) == "CONTENT-LENGTH" && Trim(lines.ValueOfLine(i)) != value)
+            joined += ", " + Trim(lines.ValueOfLine(i));
+    return joined;
+}
+
 }  // namespace
 
 void TIdHeaderInfo::ProcessReplyHeaders(TIdHeaderList& lines)
@@ -137,7 +151,8 @@ void TIdHeaderInfo::ProcessReplyHeaders(TIdHeaderList& lines)
     ContentLanguage = TakeHeader(lines, "Content-Language");
     ContentType = TakeHeader(lines, "Content-Type");
     HasContentLength = lines.FindHeader("Content-Length") >= 0;
-    ContentLength = HasContentLength ? ContentLengthValue(Trim(TakeHeader(lines, "Content-Length"))) : 0;
+    ContentLength = HasContentLength ? ContentLengthValue(ContentLengthText(lines)) : 0;
+    lines.RemoveHeader("Content-Length");
     const std::string range = TakeHeader(lines, "Content-Range");
     if (!range.empty()) ReadContentRange(range, ContentRangeStart, ContentRangeEnd);
     Date = InternetDateToLocal(TakeHeader(lines, "Date"));

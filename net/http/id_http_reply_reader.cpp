@@ -85,7 +85,7 @@ void ReadReplyBody(TIdHTTPReplySource& source, const TIdHeaderInfo& reply, TIdSt
         for (int64_t size = ChunkSize(source.ReadLine()); size > 0; size = ChunkSize(source.ReadLine())) {
             CheckBodySize(stream, start, size, maxBody);
             ReadExactly(source, stream, size);
-            source.ReadLine();
+            if (!source.ReadLine().empty()) throw EIdChunkTooLong();
         }
         // Trailer lines, if any, up to the empty line, so that a kept connection stays
         // in step for the next reply; no more of them than a header may have.

@@ -51,8 +51,9 @@ int64_t ChunkSize(const std::string& line);
 // The body of a reply whose header is in `reply`, appended to the stream at its position;
 // the stream is cut at the end of the body. `onChunked` is called when a chunked body
 // starts. A body of more than maxBody bytes raises EIdReplyTooLarge, announced lengths
-// before anything is read, and the stream is cut back to where the body began. A chunked
-// body's trailer may have maxLines lines, as a header.
+// before anything is read, and the stream is cut back to where the body began. A chunk's
+// data not followed by its line end raises EIdChunkTooLong. A chunked body's trailer may
+// have maxLines lines, as a header.
 void ReadReplyBody(TIdHTTPReplySource& source, const TIdHeaderInfo& reply, TIdStream& stream,
                    const std::function<void()>& onChunked = {}, int64_t maxBody = DefaultMaxReplySize,
                    int32_t maxLines = DefaultMaxHeaderLines);

@@ -130,6 +130,13 @@ public:
     using EIdTCPConnectionError::EIdTCPConnectionError;
 };
 
+// An HTTP chunk whose data runs on past its announced size: the size was wrong, and the
+// body read by it would be cut.
+class EIdChunkTooLong : public EIdTCPConnectionError {
+public:
+    EIdChunkTooLong() : EIdTCPConnectionError("Chunk longer than its size.") {}
+};
+
 // A line longer than the exchange's MaxLineLength (TIdExchangeLimits).
 class EIdLineTooLong : public EIdTCPConnectionError {
 public:

@@ -27,7 +27,7 @@ void TIdTCPClient::OpenConnection()
     const auto started = std::chrono::steady_clock::now();
     for (size_t i = 0;; ++i) {
         try {
-            ConnectTo(addresses[i], ConnectTimeLeft(started));
+            ConnectTo(addresses[i], ConnectTimeFor(started, addresses.size() - i));
             break;
         } catch (const EIdSocketError&) {
             if (i + 1 >= addresses.size() || ConnectTimeLeft(started) == 0) throw;
@@ -42,6 +42,13 @@ int32_t TIdTCPClient::ConnectTimeLeft(std::chrono::steady_clock::time_point star
     if (Limits.ConnectTimeout < 0) return Limits.ConnectTimeout;
     const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     return static_cast<int32_t>(std::max<int64_t>(Limits.ConnectTimeout - spent.count(), 0));
+}
+
+int32_t TIdTCPClient::ConnectTimeFor(std::chrono::steady_clock::time_point started, size_t addressesLeft) const
+{
+    const int32_t left = ConnectTimeLeft(started);
+    if (left <= 0 || addressesLeft <= 1) return left;
+    return std::max(left / static_cast<int32_t>(addressesLeft), 1);
 }
 
 void TIdTCPClient::ConnectTo(const std::string& address, int32_t timeoutMs)

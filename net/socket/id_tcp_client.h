@@ -22,7 +22,7 @@ public:
     virtual void DoConnected();
     // EIdAlreadyConnected when open; any failure after a socket exists closes it again.
     // A name's addresses are tried in the system's order until one connects, all of
-    // them within Limits.ConnectTimeout.
+    // them within Limits.ConnectTimeout, each but the last with its share of what is left.
     virtual void OpenConnection();
     // OpenConnection, ReadUntilClosed, CloseConnection (also on failure).
     std::string ConnectAndGetAll();
@@ -32,6 +32,9 @@ private:
     void ConnectTo(const std::string& address, int32_t timeoutMs);
     // What is left of Limits.ConnectTimeout since `started` (WaitForever when unbounded).
     int32_t ConnectTimeLeft(std::chrono::steady_clock::time_point started) const;
+    // The wait for the next of `addressesLeft` addresses: an equal share of what is left,
+    // so that a silent address does not take the whole bound from those after it.
+    int32_t ConnectTimeFor(std::chrono::steady_clock::time_point started, size_t addressesLeft) const;
     // A connect bound cut to what is left of a running exchange clock.
     int32_t BoundedConnectTimeout(int32_t connectTimeout) const;
 };

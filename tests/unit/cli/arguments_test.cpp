@@ -76,6 +76,8 @@ TEST(CliArguments, AcceptedLines)
         {{"dns", "--server", "[fd00::53]", "x.fr"}, Make(TCommand::Dns, "x.fr", [](TArguments& a) { a.Server = "fd00::53"; a.ServerGiven = true; })},
         {{"whois", "--server=fe80::1%eth0", "x.fr"}, Make(TCommand::Whois, "x.fr", [](TArguments& a) { a.Server = "fe80::1%eth0"; a.ServerGiven = true; })},
         {{"whois", "--server", "[]", "x.fr"}, Make(TCommand::Whois, "x.fr", [](TArguments& a) { a.Server = "[]"; a.ServerGiven = true; })},
+        {{"dns", "--server", "[::1]:5353", "x.fr"},
+         Make(TCommand::Dns, "x.fr", [](TArguments& a) { a.Server = "::1"; a.ServerGiven = true; a.Port = 5353; })},
         {{"resolve-ip", "127.0.0.1"}, Make(TCommand::ResolveIp, "127.0.0.1")},
         {{"update"}, Make(TCommand::Update, "")},
         {{"update", "--data-dir", "d"}, Make(TCommand::Update, "", [](TArguments& a) { a.DataDir = "d"; })},

@@ -51,6 +51,15 @@ TEST(ChunkSizeLine, IsTheHexadecimalDigitsBeforeAnExtension)
         EXPECT_THROW(ChunkSize(line), EConvertError) << line;
 }
 
+// Header lines given "\r\n" separated.
+TIdHeaderList HeaderLines(std::string header)
+{
+    TIdHeaderList lines;
+    for (size_t at = 0; !header.empty(); header = at == std::string::npos ? "" : header.substr(at + 2))
+        lines.Add(header.substr(0, at = header.find("\r\n")));
+    return lines;
+}
+
 struct BodyCase {
     const char* name;
     const char* header;  // header lines, "\r\n" separated
@@ -70,17 +79,12 @@ TEST(ReplyBody, TheThreeWaysOfFindingTheEnd)
         {"chunk extensions ignored", "Transfer-Encoding: chunked", "5;a=b\r\nhello\r\n1 ;c\r\n!\r\n0;d\r\n\r\nN", "hello!", 1},
         {"trailers are consumed", "Transfer-Encoding: chunked", "1\r\nx\r\n0\r\nT: 1\r\n\r\nN", "x", 1},
         {"chunked is case-sensitive", "Transfer-Encoding: Chunked", "5\r\nhello", "5\r\nhello", 0},
+        {"a repeated equal length", "Content-Length: 3\r\nContent-Length: 3 ", "abcdef", "abc", 3},
         {"length wins over chunks", "Transfer-Encoding: chunked\r\nContent-Length: 3", "abcdef", "abc", 3},
         {"chunks win over a zero length", "Content-Length: 0\r\nTransfer-Encoding: chunked", "1\r\nz\r\n0\r\n\r\n", "z", 0},
     };
     for (const auto& c : cases) {
-        TIdHeaderList lines;
-        std::string header = c.header;
-        for (size_t at = 0; !header.empty();) {
-            at = header.find("\r\n");
-            lines.Add(header.substr(0, at));
-            header = at == std::string::npos ? "" : header.substr(at + 2);
-        }
+        TIdHeaderList lines = HeaderLines(c.header);
         TIdHeaderInfo reply;
         reply.ProcessReplyHeaders(lines);
         TIdHTTPMemorySource source(c.wire);
@@ -118,17 +122,18 @@ TEST(ReplyBounds, PastTheBoundOrOutOfFrameTheReplyIsRefused)
         {"length past 32 bits", "Content-Length: 99999999999", "123", "Reply too large."},
         {"length not a number", "Content-Length: 1x", "123", "'1x' is not a valid integer value"},
         {"length negative", "Content-Length: -4", "1234", "'-4' is not a valid integer value"},
+        {"two lengths", "Content-Length: 3\r\ncontent-length:  5 ", "12345", "'3, 5' is not a valid integer value"},
         {"short body", "Content-Length: 5", "123", "Connection Closed Gracefully."},
         {"chunks over the bound", "Transfer-Encoding: chunked", "5\r\n12345\r\n4\r\n6789\r\n0\r\n\r\n", "Reply too large."},
         {"chunk past 31 bits", "Transfer-Encoding: chunked", "80000000\r\n123\r\n0\r\n\r\n", "Reply too large."},
         {"chunk size not a number", "Transfer-Encoding: chunked", "1\r\nz\r\nzz\r\n", "'zz' is not a valid integer value"},
         {"short chunk", "Transfer-Encoding: chunked", "5\r\n123", "Connection Closed Gracefully."},
+        {"chunk past its size", "Transfer-Encoding: chunked", "3\r\n12345\r\n0\r\n\r\n", "Chunk longer than its size."},
         {"close over the bound", "", "123456789", "Reply too large."},
         {"trailer lines", "Transfer-Encoding: chunked", trailer, "Too many header lines."},
     };
     for (const auto& c : cases) {
-        TIdHeaderList header;
-        if (*c.header) header.Add(c.header);
+        TIdHeaderList header = HeaderLines(c.header);
         TIdHTTPMemorySource source(c.wire);
         TIdMemoryStream stream("pre");
         stream.SetPosition(3);

@@ -169,6 +169,10 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
          kCheckingWhois, kConnecting, false},
         {"length no number", Reply("201 Created", ""), cut("Content-Length: 1e3\r\n\r\n"), kDnsCurrent,
          kCheckingWhois, kConnecting, false},
+        {"chunk past its size", Reply("201 Created", ""), cut("Transfer-Encoding: chunked\r\n\r\n5\r\n", "0\r\n\r\n"),
+         kDnsCurrent, kCheckingWhois, kConnecting, false},
+        {"two lengths", Reply("201 Created", ""), cut("Content-Length: 7\r\nContent-Length: 90\r\n\r\n"), kDnsCurrent,
+         kCheckingWhois, kConnecting, false},
     };
     for (const auto& c : cases) {
         // Each check on a connection of its own, which the server announces it closes.
