@@ -11,6 +11,14 @@ std::string Text(const json& object, const char* name)
     return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
 }
 
+const json& Member(const json& object, const char* name)
+{
+    static const json null;
+    if (!object.is_object()) return null;
+    const auto found = object.find(name);
+    return found != object.end() ? *found : null;
+}
+
 const json& List(const json& object, const char* name)
 {
     static const json empty = json::array();

@@ -12,6 +12,9 @@ using nlohmann::json;
 
 // The member as a string; "" when absent or not a string.
 std::string Text(const json& object, const char* name);
+// The member itself, null when absent: read in place, since copying a value a hostile
+// server nested deep enough would recurse past the stack.
+const json& Member(const json& object, const char* name);
 // The member when it is an array, an empty array otherwise.
 const json& List(const json& object, const char* name);
 // A string, or an integer written in decimal; "" for anything else.

@@ -11,6 +11,7 @@ namespace {
 using rdap_json::HasRole;
 using rdap_json::json;
 using rdap_json::List;
+using rdap_json::Member;
 using rdap_json::Scalar;
 using rdap_json::Text;
 
@@ -54,7 +55,7 @@ void WriteRegistrar(TWriter& w, const json& domain)
     if (registrar == nullptr) return;
     w.Field("Registrar", ReadVcard(*registrar).Name);
     for (const json& id : List(*registrar, "publicIds"))
-        if (Text(id, "type") == "IANA Registrar ID") w.Field("Registrar IANA ID", Scalar(id.value("identifier", json())));
+        if (Text(id, "type") == "IANA Registrar ID") w.Field("Registrar IANA ID", Scalar(Member(id, "identifier")));
     w.Field("Registrar URL", LinkHref(*registrar, "about"));
     if (const json* abuse = EntityWithRole(*registrar, "abuse")) {
         const TVcard card = ReadVcard(*abuse);
@@ -72,8 +73,8 @@ void WriteDnssec(TWriter& w, const json& domain)
         w.Field("DNSSEC", signedFlag->get<bool>() ? "signedDelegation" : "unsigned");
     for (const json& ds : List(*secure, "dsData")) {
         if (!ds.is_object()) continue;
-        w.Field("DNSSEC DS Data", Scalar(ds.value("keyTag", json())) + " " + Scalar(ds.value("algorithm", json())) + " " +
-                                      Scalar(ds.value("digestType", json())) + " " + Text(ds, "digest"));
+        w.Field("DNSSEC DS Data", Scalar(Member(ds, "keyTag")) + " " + Scalar(Member(ds, "algorithm")) + " " +
+                                      Scalar(Member(ds, "digestType")) + " " + Text(ds, "digest"));
     }
 }
 

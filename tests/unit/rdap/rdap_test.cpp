@@ -69,6 +69,11 @@ TEST(RdapRender, WhoisLayoutOfWhatTheObjectHolds)
         EXPECT_EQ(rendering.Text, head + c.text) << c.json;
         EXPECT_EQ(rendering.Referral, c.referral) << c.json;
     }
+    // Values nested past the stack's depth are read in place, never copied.
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    EXPECT_EQ(RenderRdapDomain("u", R"({"ldhName": "d", "entities": [{"roles": ["registrar"], "publicIds": [{"type": "IANA Registrar ID", "identifier": )" +
+                                         deep + R"(}]}], "secureDNS": {"dsData": [{"keyTag": )" + deep + R"(, "algorithm": 8, "digestType": 2, "digest": "AB"}]}})").Text,
+              head + "Domain Name: d\r\nDNSSEC DS Data:  8 2 AB\r\n");
     for (const char* refused : {"", "[]", "\"x\"", "{\"a\": 1"})
         EXPECT_THROW(RenderRdapDomain("u", refused), ERdapError) << refused;
 }
