@@ -3,13 +3,17 @@
 #include <string>
 #include <string_view>
 
+// Control characters other than CR, LF and TAB shown as "\x1b" and the like: outside
+// bytes (a whois reply) must not act on the terminal.
+std::string EscapeControls(std::string_view utf8);
+
 // Where the companion writes. The program's own texts are Windows-1252 bytes with CR LF
 // line breaks; the terminal gets UTF-8 with LF. The command line's own texts (usage,
 // help) are UTF-8 already and go out unchanged.
 class TConsole {
 public:
-    TConsole(std::ostream& out, std::ostream& err, bool errIsTerminal)
-        : FOut(out), FErr(err), FErrIsTerminal(errIsTerminal)
+    TConsole(std::ostream& out, std::ostream& err, bool errIsTerminal, bool outIsTerminal = false)
+        : FOut(out), FErr(err), FErrIsTerminal(errIsTerminal), FOutIsTerminal(outIsTerminal)
     {
     }
 
@@ -25,16 +29,17 @@ public:
     // UTF-8 text as it is.
     void RawOut(std::string_view text) { FOut << text; }
     void RawErr(std::string_view text) { FErr << text; }
+    // A server's reply as it came, for a program to read; on a terminal its control
+    // characters are escaped, so that they cannot act on it.
+    void RawReply(std::string_view text) { FOut << (FOutIsTerminal ? EscapeControls(text) : std::string(text)); }
 
 private:
     std::ostream& FOut;
     std::ostream& FErr;
     bool FErrIsTerminal;
+    bool FOutIsTerminal;
 };
 
 // Windows-1252 bytes as UTF-8, every CR LF made LF (a lone CR stays).
 std::string ForTerminal(std::string_view text);
 
-// Control characters other than CR, LF and TAB shown as "\x1b" and the like: outside
-// bytes (a whois reply) must not act on the terminal.
-std::string EscapeControls(std::string_view utf8);

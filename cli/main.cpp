@@ -34,7 +34,7 @@ int Run(const TArguments& args, TConsole& console)
 
 int main(int argc, char** argv)
 {
-    TConsole console(std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+    TConsole console(std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, ::isatty(STDOUT_FILENO) == 1);
     TArguments args;
     try {
         args = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));

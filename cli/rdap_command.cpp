@@ -30,7 +30,7 @@ int RunRdap(const TArguments& args, TConsole& console)
             return ExitOk;
         }
         const TRdapReply reply = RdapGet(RdapDomainUrl(base, *name));
-        console.RawOut(reply.Body);
+        console.RawReply(reply.Body);
         if (reply.Status != 200) console.Error("HTTP " + std::to_string(reply.Status));
         return reply.Status == 200 ? ExitOk : ExitWhoisFailed;
     } catch (const ERdapError& failure) {

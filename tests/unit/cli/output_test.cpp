@@ -172,14 +172,15 @@ TEST(CliConsole, MessagesOneALineAndStagesOnlyForATerminal)
 {
     for (const bool terminal : {false, true}) {
         std::ostringstream out, err;
-        TConsole console(out, err, terminal);
+        TConsole console(out, err, terminal, terminal);
         console.Error("L'extention .xyz n'est pas support\xE9" "e!");
         console.Error("");
         console.Error("Echec de GetNetworkParams, code erreur n\xB0 00000002\n");
         console.Error("Socket Error # 10061\r\nConnection refused.");
         console.Progress("Int\xE9rogation du serveur DNS");
         console.Print("x\x1b\x81\x7f\t\r\n");
-        EXPECT_EQ("x\\x1b\\x81\\x7f\t\n", out.str());
+        console.RawReply("{\"a\": \"\x1b\"}\r\n");
+        EXPECT_EQ(std::string("x\\x1b\\x81\\x7f\t\n") + (terminal ? "{\"a\": \"\\x1b\"}\r\n" : "{\"a\": \"\x1b\"}\r\n"), out.str());
         EXPECT_EQ(std::string("L'extention .xyz n'est pas supportée!\n"
                               "Echec de GetNetworkParams, code erreur n° 00000002\n"
                               "Socket Error # 10061\nConnection refused.\n") +
