@@ -79,8 +79,11 @@ TRdapReply RdapGet(const std::string& url, const TRdapLimits& limits)
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_USERAGENT, "Norvane");
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
-    if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle != nullptr && *bundle != '\0')
+    // The bundle named by SSL_CERT_FILE replaces the system's trust store, folder included.
+    if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle != nullptr && *bundle != '\0') {
         curl_easy_setopt(c, CURLOPT_CAINFO, bundle);
+        curl_easy_setopt(c, CURLOPT_CAPATH, nullptr);
+    }
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
