@@ -46,8 +46,8 @@ bool WhoisUnreachable(const std::exception& failure)
 
 std::string WhoisFallbackLine(const std::string& host, const std::string& failure)
 {
-    // Socket errors end with a line break: one line here.
-    const std::string reason = Trim(ReplaceAll(ReplaceAll(failure, "\r", " "), "\n", " "));
+    // Socket errors hold and end with line breaks: one line here, one blank for each break.
+    const std::string reason = Trim(ReplaceAll(ReplaceAll(ReplaceAll(failure, "\r\n", " "), "\r", " "), "\n", " "));
     return "Le serveur Whois " + host + " ne r\xC3\xA9pond pas (" + reason + ") : r\xC3\xA9ponse RDAP ci-dessous.\r\n\r\n";
 }
 

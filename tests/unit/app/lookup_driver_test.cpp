@@ -334,6 +334,7 @@ TEST(LookupDriverRdap, AskedWhereWhoisCannotAnswerOrFirstWhenChecked)
     const std::string fallback = "Le serveur Whois whois.fr.example ne r\xC3\xA9pond pas (";
     const std::string below = ") : r\xC3\xA9ponse RDAP ci-dessous.\r\n\r\n";
     const std::function<std::string()> noAddress = []() -> std::string { throw EIdSocketError(11001, "Socket Error # 11001\r\n"); };
+    const std::function<std::string()> refused = []() -> std::string { throw EIdSocketError(10061, "Socket Error # 10061\r\nConnection refused."); };
     const std::function<std::string()> timedOut = []() -> std::string { throw EIdReadTimeout(); };
     const std::function<std::string()> tooLarge = []() -> std::string { throw EIdReplyTooLarge(); };
     const std::function<std::string()> silent = [] { return std::string(); };
@@ -356,9 +357,9 @@ TEST(LookupDriverRdap, AskedWhereWhoisCannotAnswerOrFirstWhenChecked)
          {"whois whois.fr.example [] 43 a.fr", "rdap https://rdap.fr.example/ a.fr",
           "memo " + fallback + "connexion ferm\xC3\xA9" "e sans r\xC3\xA9ponse" + below + "RDAP"}},
         {"a.fr", tooLarge, false, nullptr, {"whois whois.fr.example [] 43 a.fr", "cursor default", "error Reply too large."}},
-        {"a.fr", noAddress, false, rdapFails,
+        {"a.fr", refused, false, rdapFails,
          {"whois whois.fr.example [] 43 a.fr", "rdap https://rdap.fr.example/ a.fr",
-          "memo " + fallback + "Socket Error # 11001" + below, "cursor default",
+          "memo " + fallback + "Socket Error # 10061 Connection refused." + below, "cursor default",
           "error RDAP failed."}},
         {"a.de", noAddress, false, nullptr, {"whois whois.de.example [] 43 a.de", "cursor default", "error Socket Error # 11001\r\n"}},
         {"a.de", silent, true, nullptr, {"whois whois.de.example [] 43 a.de", "memo "}},
