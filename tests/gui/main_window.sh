@@ -15,7 +15,12 @@ for tool in Xvfb xdotool import; do
 done
 mkdir -p "$shots"
 
-fail() { echo "FAIL: $*"; exit 1; }
+log=
+fail() {
+  echo "FAIL: $*"
+  [ -n "$log" ] && [ -s "$log" ] && { echo "-- what the program printed:"; tail -n 20 "$log"; }
+  exit 1
+}
 
 for option in --help --version; do
   answer=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" "$option" 2>&1)
@@ -30,25 +35,23 @@ wait_for() {
   return 1
 }
 
-# A display number nobody uses.
-number=
-for n in $(seq 90 190); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then number=$n; break; fi
-done
-[ -n "$number" ] || fail "no free display number"
-
 xvfb_pid=
 app_pid=
+folder=$(mktemp -d)
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
+  rm -rf "$folder"
 }
 trap cleanup EXIT
 
-Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a display number nobody uses and writes it once it takes connections.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &
 xvfb_pid=$!
-wait_for 100 test -S "/tmp/.X11-unix/X$number" || fail "Xvfb did not start"
+number=
+read_number() { [ "$(wc -l <"$folder/display")" -ge 1 ] && number=$(tr -dc 0-9 <"$folder/display"); }
+wait_for 150 read_number || { log="$folder/xvfb.log"; fail "Xvfb did not start"; }
 export DISPLAY=":$number"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
@@ -56,17 +59,20 @@ unset WAYLAND_DISPLAY
 # The program reads its catalogue beside itself: a copy runs from a folder of its own,
 # with a catalogue that lists no extension of the name typed below, so that nothing is
 # ever asked of a server.
-folder=$(mktemp -d)
-trap 'cleanup; rm -rf "$folder"' EXIT
 cp "$program" "$folder/norvane" || fail "cannot copy the program"
 printf '#1\r\nfr=127.0.0.1\r\n' >"$folder/whois.dat"
+log="$folder/norvane.log"
 cd "$folder" || fail "no program folder"
-LC_ALL=C LANG=C LANGUAGE= XDG_CONFIG_HOME="$folder/config" ./norvane >/dev/null 2>&1 &
+LC_ALL=C LANG=C LANGUAGE= XDG_CONFIG_HOME="$folder/config" ./norvane >"$log" 2>&1 &
 app_pid=$!
 
 window=
-find_window() { window=$(xdotool search --onlyvisible --name '^Norvane$' | head -1); [ -n "$window" ]; }
-wait_for 150 find_window || fail "no window titled Norvane"
+find_window() {
+  kill -0 "$app_pid" || return 0  # ended: no need to wait on
+  window=$(xdotool search --onlyvisible --name '^Norvane$' | head -1)
+  [ -n "$window" ]
+}
+wait_for 150 find_window && [ -n "$window" ] || fail "no window titled Norvane"
 sleep 0.5  # let the first paint finish
 
 eval "$(xdotool getwindowgeometry --shell "$window")"
