@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const TIdURI parts = SplitUrl(url);
 
     FailIf(parts.Path.empty() || parts.Path[0] != '/');
-    FailIf(parts.Host.find_first_of(":/") != std::string::npos);
+    FailIf(parts.Host.find('/') != std::string::npos);
+    FailIf(parts.Host.find(':') != std::string::npos && url.find('[' + parts.Host + ']') == std::string::npos);
     FailIf(parts.Resource.find('/') != std::string::npos);
     FailIf((parts.Path + parts.Resource).find('#') != std::string::npos);
     const std::string all = parts.Protocol + parts.Host + parts.Port + parts.Path + parts.Resource + parts.Fragment;

@@ -1,9 +1,11 @@
 #include "net/dns/id_dns_resolver.h"
 
 #include "net/dns/id_dns_tcp.h"
+#include "net/socket/id_exceptions.h"
 #include "net/socket/id_stack.h"
 
 #include <exception>
+#include <vector>
 
 TIdDNSResolver::TIdDNSResolver() {
     Port = DefaultDNSPort;
@@ -15,16 +17,32 @@ void TIdDNSResolver::Resolve() {
     AnsweredOverTcp = false;
     try {
         BuildQuery();
-        // Resolved once, so that a retry over TCP asks the very server that answered.
-        const std::string server = GSocketStack->HostToAddress(Host);
-        SendTextTo(server, Port, QueryPacket);
-        ReplyPacket = ReceiveText();
+        const std::string server = AskEachAddress();
         if (IsTruncatedReply(ReplyPacket)) AskAgainOverTcp(server);
     } catch (...) {
         exchangeFailure = std::current_exception();
     }
     DecodeReply();
     if (exchangeFailure) std::rethrow_exception(exchangeFailure);
+}
+
+std::string TIdDNSResolver::AskEachAddress() {
+    // A server named by its host name is asked at each of its addresses in turn, until
+    // one answers; the address that answered is the one a retry over TCP asks.
+    const std::vector<std::string> servers = GSocketStack->HostToAddresses(Host);
+    for (size_t i = 0; i + 1 < servers.size(); ++i) {
+        try {
+            SendTextTo(servers[i], Port, QueryPacket);
+            ReplyPacket = ReceiveText();
+            if (!ReplyPacket.empty()) return servers[i];
+        } catch (const EIdSocketError&) {
+            // this address cannot be reached: the next one is asked
+        }
+    }
+    const std::string last = servers.empty() ? GSocketStack->HostToAddress(Host) : servers.back();
+    SendTextTo(last, Port, QueryPacket);
+    ReplyPacket = ReceiveText();
+    return last;
 }
 
 void TIdDNSResolver::AskAgainOverTcp(const std::string& server) {

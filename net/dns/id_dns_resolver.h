@@ -22,6 +22,8 @@ public:
     bool AnsweredOverTcp = false;
 
 private:
+    // Sends the query and waits for its reply; returns the address that was asked last.
+    std::string AskEachAddress();
     // The TCP reply to the query, or the cut one when TCP gives no whole reply to it.
     void AskAgainOverTcp(const std::string& server);
 };

@@ -57,10 +57,9 @@ void TIdHTTP::SelectEndpoint(const std::string& /*protocol*/, const std::string&
     if (!host.empty()) {
         if ((!SameText(host, Host) || port != Port) && IsConnected()) CloseConnection();
         Host = host;
-        RequestHost = host;
-    } else {
-        RequestHost = Host;
     }
+    // An IPv6 address goes into the Host line in brackets, as in the URL.
+    RequestHost = Host.find(':') == std::string::npos ? Host : "[" + Host + "]";
     Port = port == -1 ? DefaultPort : port;
 }
 

@@ -2,6 +2,25 @@
 
 #include <algorithm>
 
+namespace {
+
+// "host", "host:port", "[v6]" or "[v6]:port": an IPv6 address stands in brackets, so
+// that its colons are not taken for the port's.
+void SplitAuthority(const std::string& authority, TIdURI& parts)
+{
+    const size_t close = authority.size() > 1 && authority[0] == '[' ? authority.find(']') : std::string::npos;
+    if (close != std::string::npos) {
+        parts.Host = authority.substr(1, close - 1);
+        if (authority.compare(close + 1, 1, ":") == 0) parts.Port = authority.substr(close + 2);
+        return;
+    }
+    const size_t colon = authority.find(':');
+    parts.Host = authority.substr(0, colon);
+    if (colon != std::string::npos) parts.Port = authority.substr(colon + 1);
+}
+
+}  // namespace
+
 TIdURI SplitUrl(const std::string& url)
 {
     TIdURI parts;
@@ -13,13 +32,8 @@ TIdURI SplitUrl(const std::string& url)
         parts.Protocol = rest.substr(0, scheme);
         rest.erase(0, scheme + 3);
         const size_t slash = rest.find('/');
-        parts.Host = rest.substr(0, slash);
+        SplitAuthority(rest.substr(0, slash), parts);
         rest.erase(0, slash == std::string::npos ? rest.size() : slash + 1);
-        const size_t colon = parts.Host.find(':');
-        if (colon != std::string::npos) {
-            parts.Port = parts.Host.substr(colon + 1);
-            parts.Host.erase(colon);
-        }
     }
 
     // The fragment starts at the first "#", wherever it stands: a "#" must never reach

@@ -4,6 +4,7 @@
 #include "net/socket/id_stream.h"
 #include "net/socket/id_tcp_client.h"
 #include "tests/fixtures/loopback_server.h"
+#include "tests/fixtures/named_addresses.h"
 
 #include <gtest/gtest.h>
 
@@ -159,25 +160,7 @@ TEST(TcpErrors, ResetRefusedAndUnknownHost)
     }
 }
 
-namespace {
-
-// The process's stack answering every name with the given addresses, for as long as it lives.
-class NamedAddresses : public TIdStackWinsock {
-public:
-    explicit NamedAddresses(std::vector<std::string> addresses)
-        : FAddresses(std::move(addresses)), FSaved(GSocketStack)
-    {
-        GSocketStack = this;
-    }
-    ~NamedAddresses() override { GSocketStack = FSaved; }
-    std::vector<std::string> LookupHostAddresses(const std::string&) override { return FAddresses; }
-
-private:
-    std::vector<std::string> FAddresses;
-    TIdStack* FSaved;
-};
-
-}  // namespace
+using fixtures::NamedAddresses;
 
 TEST(TcpConnect, ABoundedConnectGivesUpWithTimedOut)
 {

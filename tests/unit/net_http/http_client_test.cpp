@@ -62,6 +62,8 @@ TEST(HttpClient, UpdateRequestIsWrittenExactlyAndRelativeUrlsUsePort80)
     plain.SelectEndpoint("http", "other.example", 8080);
     EXPECT_EQ(plain.Port, 8080);
     EXPECT_EQ(plain.Host, "other.example");
+    plain.SelectEndpoint("http", "::1", 8080);
+    EXPECT_EQ(plain.RequestHost, "[::1]");
 }
 
 TEST(HttpClient, FragmentIsNeverSent)

@@ -25,6 +25,8 @@ TEST(SplitUrl, FollowsTheSplittingRules)
         {"x#y#z", {"", "", "", "/", "x", "y#z"}},
         {"", {"", "", "", "/", "", ""}},
         {"HTTP://H:notaport/x", {"HTTP", "H", "notaport", "/", "x", ""}},
+        {"http://[::1]:8080/u.php", {"http", "::1", "8080", "/", "u.php", ""}},
+        {"http://[fd00::5]/", {"http", "fd00::5", "", "/", "", ""}},
     };
     for (const auto& c : cases) {
         const TIdURI got = SplitUrl(c.url);

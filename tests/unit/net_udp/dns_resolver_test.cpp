@@ -5,6 +5,7 @@
 #include "net/socket/id_exceptions.h"
 #include "tests/fixtures/dns_wire.h"
 #include "tests/fixtures/loopback_server.h"
+#include "tests/fixtures/named_addresses.h"
 #include "udp_peer.h"
 
 #include <gtest/gtest.h>
@@ -180,6 +181,23 @@ TEST(DnsResolver, TimeOutIsATooSmallReply) {
     EXPECT_GE(waited, 3900);
     EXPECT_LT(waited, 10000);
     EXPECT_EQ(resolver.ReplyPacket, "");
+}
+
+TEST(DnsResolver, ANamedServerIsAskedAtItsNextAddressWhenOneIsSilent) {
+    UdpPeer peer;
+    peer.Serve([&](const std::string& query, std::string& reply) {
+        reply = AnswerTo(query);
+        return true;
+    });
+    const fixtures::NamedAddresses stack({"127.0.0.2", "127.0.0.1"});  // nothing on the first
+    TIdDNSResolver resolver;
+    resolver.ReceiveTimeout = 300;
+    AskForAll(resolver, peer.Port(), "example.org");
+    resolver.Host = "ns.example.org";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ResolveError(resolver), "");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(290));
+    EXPECT_EQ(resolver.Answers.Count(), 1);
 }
 
 }  // namespace
