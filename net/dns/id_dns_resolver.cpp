@@ -4,6 +4,8 @@
 #include "net/socket/id_exceptions.h"
 #include "net/socket/id_stack.h"
 
+#include <algorithm>
+#include <chrono>
 #include <exception>
 #include <vector>
 
@@ -27,22 +29,34 @@ void TIdDNSResolver::Resolve() {
 }
 
 std::string TIdDNSResolver::AskEachAddress() {
-    // A server named by its host name is asked at each of its addresses in turn, until
-    // one answers; the address that answered is the one a retry over TCP asks.
+    // A server named by its host name is asked at each of its addresses in turn, within
+    // the one wait for a reply: each address but the last gets an equal share of what is
+    // left, so that a silent first address does not lose a server that answers on its
+    // second. A single address, or no bound, is asked as always.
     const std::vector<std::string> servers = GSocketStack->HostToAddresses(Host);
+    if (servers.size() <= 1 || ReceiveTimeout <= 0) {
+        const std::string server = servers.empty() ? GSocketStack->HostToAddress(Host) : servers.front();
+        SendTextTo(server, Port, QueryPacket);
+        ReplyPacket = ReceiveText();
+        return server;
+    }
+    const auto started = std::chrono::steady_clock::now();
+    const auto timeLeft = [&] {
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        return static_cast<int32_t>(std::max<int64_t>(ReceiveTimeout - spent.count(), 0));
+    };
     for (size_t i = 0; i + 1 < servers.size(); ++i) {
         try {
             SendTextTo(servers[i], Port, QueryPacket);
-            ReplyPacket = ReceiveText();
+            ReplyPacket = ReceiveText(std::max(timeLeft() / static_cast<int32_t>(servers.size() - i), 1));
             if (!ReplyPacket.empty()) return servers[i];
         } catch (const EIdSocketError&) {
             // this address cannot be reached: the next one is asked
         }
     }
-    const std::string last = servers.empty() ? GSocketStack->HostToAddress(Host) : servers.back();
-    SendTextTo(last, Port, QueryPacket);
-    ReplyPacket = ReceiveText();
-    return last;
+    SendTextTo(servers.back(), Port, QueryPacket);
+    ReplyPacket = ReceiveText(timeLeft());
+    return servers.back();
 }
 
 void TIdDNSResolver::AskAgainOverTcp(const std::string& server) {
