@@ -1,10 +1,35 @@
 #include "ui/desktop.h"
 
-#include <QPointer>
-#include <QProcess>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
+#include <QPointer>
+#include <QProcess>
 #include <QUrl>
+
+namespace {
+
+// The toolkit's own file list writes sizes and dates in the system's language ("0 bytes",
+// "9 Dec"): this one writes them in the application's, as the rest of the dialog is.
+class FileDetailsInAppLanguage : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files) return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        enum { Size = 1, Modified = 3 };
+        if (index.column() == Size && !files->isDir(source)) return QLocale().formattedDataSize(files->size(source));
+        if (index.column() == Modified) return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+}  // namespace
 
 void TDesktop::MessageBox(QWidget* owner, const QString& caption, const QString& text, QMessageBox::Icon icon)
 {
@@ -40,9 +65,16 @@ int TDesktop::RunModal(QDialog& dialog) { return dialog.exec(); }
 
 QString TDesktop::SaveFileName(QWidget* owner, const QString& proposed, const QString& filter, QString* chosenFilter)
 {
+    QFileDialog dialog(owner, QString(), proposed, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The filter's description is shown as written, without the toolkit's added pattern.
-    return QFileDialog::getSaveFileName(owner, QString(), proposed, filter, chosenFilter,
-                                        QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (chosenFilter && !chosenFilter->isEmpty()) dialog.selectNameFilter(*chosenFilter);
+    // Only the toolkit's own dialog shows this list; a native one keeps its own.
+    dialog.setProxyModel(new FileDetailsInAppLanguage(&dialog));
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    if (chosenFilter) *chosenFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().value(0);
 }
 
 void OpenOrExplain(TDesktop& desktop, QWidget* owner, const QString& target, const QString& explanation)
