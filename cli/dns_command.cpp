@@ -1,4 +1,5 @@
 // dns: one exchange with a DNS server, listed record by record.
+#include "app/lookup_name.h"
 #include "app/whois_catalogue.h"
 #include "cli/commands.h"
 #include "cli/console.h"
@@ -7,7 +8,6 @@
 #include "dns/dns_records.h"
 #include "dns/dns_servers.h"
 #include "net/dns/id_dns_resolver.h"
-#include "platform/idna.h"
 #include "runtime/codepage.h"
 
 #include <exception>
@@ -20,7 +20,9 @@ int RunDns(const TArguments& args, TConsole& console)
     const std::string server =
         args.ServerGiven ? Utf8ToCp1252(args.Server)
                          : LoadDefaultDnsServer([&console](const std::string& message) { console.Error(message); });
-    const std::optional<std::string> name = AsciiDomainName(args.Name);
+    // As for a lookup: a CR or LF would reach the server inside the name, a pasted
+    // no-break space as a blank after it.
+    const std::optional<std::string> name = LookupName(args.Name);
     if (!name) {
         console.Error(InvalidAddress);
         return ExitFailed;

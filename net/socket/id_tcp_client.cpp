@@ -5,6 +5,7 @@
 #include "net/socket/id_stack.h"
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 TIdTCPClient::TIdTCPClient() = default;
@@ -22,15 +23,18 @@ void TIdTCPClient::OpenConnection()
     if (!GSocketStack->IsDottedQuad(Host) && !IsIPv6Address(Host)) ReportStatus(StatusResolving, Host);
     const std::vector<std::string> addresses = GSocketStack->HostToAddresses(Host);
     // Every address of the name in turn, within the one connect bound: a dead first
-    // address does not lose a server that answers on its second. The last failure is
-    // the one reported.
+    // address does not lose a server that answers on its second. The first failure is
+    // the one reported: it is the preferred address's, so a machine without IPv6 still
+    // reports its IPv4 server's failure, not that an IPv6 address after it is unusable.
     const auto started = std::chrono::steady_clock::now();
+    std::exception_ptr firstFailure;
     for (size_t i = 0;; ++i) {
         try {
             ConnectTo(addresses[i], ConnectTimeFor(started, addresses.size() - i));
             break;
         } catch (const EIdSocketError&) {
-            if (i + 1 >= addresses.size() || ConnectTimeLeft(started) == 0) throw;
+            if (!firstFailure) firstFailure = std::current_exception();
+            if (i + 1 >= addresses.size() || ConnectTimeLeft(started) == 0) std::rethrow_exception(firstFailure);
         }
     }
     ReportStatus(StatusConnected, SocketHandle.RemoteIP);

@@ -22,7 +22,8 @@ public:
     virtual void DoConnected();
     // EIdAlreadyConnected when open; any failure after a socket exists closes it again.
     // A name's addresses are tried in the system's order until one connects, all of
-    // them within Limits.ConnectTimeout, each but the last with its share of what is left.
+    // them within Limits.ConnectTimeout, each but the last with its share of what is left;
+    // when none connects, the first address's failure is raised.
     virtual void OpenConnection();
     // OpenConnection, ReadUntilClosed, CloseConnection (also on failure).
     std::string ConnectAndGetAll();

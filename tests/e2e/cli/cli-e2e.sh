@@ -308,6 +308,8 @@ LAST
   check "dns without an answer" "1||Received Packet is too small. Less than 4 bytes 28
 " "$status|$out|$err"
 
+  run dns $'norvane.test\r\nQUIT'; check "dns with a line break in the name" "1||Adresse invalide!
+" "$status|$out|$err"
   run dns nothing.norvane.test
   check "dns for a name that does not exist" "1||DNS Server Reports Query Name Error
 " "$status|$out|$err"

@@ -513,11 +513,13 @@ TEST(TcpConnect, EveryAddressOfANameInTurnUntilOneAnswers)
         const char* label;
         const char* listening;  // the one address that accepts
         std::vector<std::string> addresses;
-        std::string connected;  // "" when none does: the last failure is raised
+        std::string connected;  // "" when none does: the first failure is raised
     } cases[] = {
         {"IPv6 refused, then IPv4", "127.0.0.1", {"::1", "127.0.0.2", "127.0.0.1"}, "127.0.0.1"},
         {"IPv4 refused, then IPv6", "::1", {"127.0.0.1", "::1"}, "::1"},
         {"every one refused", "127.0.0.1", {"127.0.0.2", "::1"}, ""},
+        // A link-local address without its zone is refused by the system itself, unsent.
+        {"refused, then an address this machine cannot use", "127.0.0.1", {"127.0.0.2", "fe80::1"}, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
