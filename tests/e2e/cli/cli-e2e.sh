@@ -48,7 +48,7 @@ usage_checks() {
   usage=$(printf '%s' "$out" | sed -n '/^Utilisation :/,/^$/p' | sed '$d')
   [ -n "$usage" ] || fail "--help shows no usage"
   for sub in lookup whois dns resolve-ip update rdap; do
-    printf '%s\n' "$out" | grep -Eq "^ {14}norvane-cli $sub( |\$)" || fail "--help has no example for $sub"
+    grep -Eq "^ {14}norvane-cli $sub( |\$)" <<< "$out" || fail "--help has no example for $sub"
   done
 
   run --version
