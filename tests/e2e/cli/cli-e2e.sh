@@ -204,11 +204,11 @@ CASES
   run rdap --json --data-dir "$data" seul.seul
   check "rdap --json" "0|$(cat "$FAKE_INTERNET_DIR/rdap/www/rdap.nic.test/domain/seul.seul")
 " "$status|$out"
-  # A damaged rdap.json: said once, RDAP off, whois as before.
-  mkdir -p "$scratch/damaged" && cp "$data/"*.dat "$scratch/damaged/"
-  printf '{"services": [' > "$scratch/damaged/rdap.json"
-  run lookup --whois-only --data-dir "$scratch/damaged" seul.seul
-  check "damaged rdap.json" "1|Le fichier $scratch/damaged/rdap.json est endommagé (not an RDAP bootstrap file: malformed JSON) : pas de recherche RDAP.
+  # A damaged rdap.json: said once, RDAP off, whois as before; its folder's name whole.
+  mkdir -p "$scratch/abîmé" && cp "$data/"*.dat "$scratch/abîmé/"
+  printf '{"services": [' > "$scratch/abîmé/rdap.json"
+  run lookup --whois-only --data-dir "$scratch/abîmé" seul.seul
+  check "damaged rdap.json" "1|Le fichier $scratch/abîmé/rdap.json est endommagé (not an RDAP bootstrap file: malformed JSON) : pas de recherche RDAP.
 L'extention .seul n'est pas supportée!
 " "$status|$err"
   run rdap --data-dir "$data" x.xyz
