@@ -4,6 +4,7 @@
 #include "rdap/bootstrap.h"
 #include "rdap/rdap_error.h"
 #include "rdap/rdap_lookup.h"
+#include "runtime/codepage.h"
 #include "runtime/text.h"
 
 #include <fstream>
@@ -19,7 +20,8 @@ void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const T
     try {
         into.Load(text.str());
     } catch (const ERdapBootstrapError& damaged) {
-        showError("Le fichier " + dataDir + "rdap.json est endommag\xE9 (" + damaged.Message() +
+        // The path is UTF-8 and the message Windows-1252, as in the file layer's messages.
+        showError("Le fichier " + Utf8ToCp1252(dataDir) + "rdap.json est endommag\xE9 (" + damaged.Message() +
                   ") : pas de recherche RDAP.");
     }
 }

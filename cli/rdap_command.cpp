@@ -7,6 +7,7 @@
 #include "rdap/bootstrap.h"
 #include "rdap/rdap_error.h"
 #include "rdap/rdap_lookup.h"
+#include "runtime/codepage.h"
 #include "runtime/text.h"
 
 int RunRdap(const TArguments& args, TConsole& console)
@@ -21,7 +22,8 @@ int RunRdap(const TArguments& args, TConsole& console)
     }
     const std::string base = servers.BaseUrlFor(ExtensionOf(*name));
     if (base.empty()) {
-        console.Error("Pas de serveur RDAP pour l'extension ." + ExtensionOf(*name) + " (" + dataDir + "rdap.json).");
+        console.Error("Pas de serveur RDAP pour l'extension ." + ExtensionOf(*name) + " (" + Utf8ToCp1252(dataDir) +
+                      "rdap.json).");
         return ExitFailed;
     }
     try {

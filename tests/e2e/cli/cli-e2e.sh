@@ -48,7 +48,7 @@ usage_checks() {
   usage=$(printf '%s' "$out" | sed -n '/^Utilisation :/,/^$/p' | sed '$d')
   [ -n "$usage" ] || fail "--help shows no usage"
   for sub in lookup whois dns resolve-ip update rdap; do
-    printf '%s\n' "$out" | grep -Eq "^ {14}norvane-cli $sub( |\$)" || fail "--help has no example for $sub"
+    grep -Eq "^ {14}norvane-cli $sub( |\$)" <<< "$out" || fail "--help has no example for $sub"
   done
 
   run --version
@@ -204,11 +204,11 @@ CASES
   run rdap --json --data-dir "$data" seul.seul
   check "rdap --json" "0|$(cat "$FAKE_INTERNET_DIR/rdap/www/rdap.nic.test/domain/seul.seul")
 " "$status|$out"
-  # A damaged rdap.json: said once, RDAP off, whois as before.
-  mkdir -p "$scratch/damaged" && cp "$data/"*.dat "$scratch/damaged/"
-  printf '{"services": [' > "$scratch/damaged/rdap.json"
-  run lookup --whois-only --data-dir "$scratch/damaged" seul.seul
-  check "damaged rdap.json" "1|Le fichier $scratch/damaged/rdap.json est endommagé (not an RDAP bootstrap file: malformed JSON) : pas de recherche RDAP.
+  # A damaged rdap.json: said once, RDAP off, whois as before; its folder's name whole.
+  mkdir -p "$scratch/abîmé" && cp "$data/"*.dat "$scratch/abîmé/"
+  printf '{"services": [' > "$scratch/abîmé/rdap.json"
+  run lookup --whois-only --data-dir "$scratch/abîmé" seul.seul
+  check "damaged rdap.json" "1|Le fichier $scratch/abîmé/rdap.json est endommagé (not an RDAP bootstrap file: malformed JSON) : pas de recherche RDAP.
 L'extention .seul n'est pas supportée!
 " "$status|$err"
   run rdap --data-dir "$data" x.xyz
