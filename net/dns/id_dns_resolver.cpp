@@ -45,18 +45,23 @@ std::string TIdDNSResolver::AskEachAddress() {
         const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
         return static_cast<int32_t>(std::max<int64_t>(ReceiveTimeout - spent.count(), 0));
     };
-    for (size_t i = 0; i + 1 < servers.size(); ++i) {
+    std::exception_ptr firstFailure;
+    for (size_t i = 0; i < servers.size(); ++i) {
+        const size_t left = servers.size() - i;
         try {
             SendTextTo(servers[i], Port, QueryPacket);
-            ReplyPacket = ReceiveText(std::max(timeLeft() / static_cast<int32_t>(servers.size() - i), 1));
+            ReplyPacket = ReceiveText(left > 1 ? std::max(timeLeft() / static_cast<int32_t>(left), 1) : timeLeft());
             if (!ReplyPacket.empty()) return servers[i];
         } catch (const EIdSocketError&) {
-            // this address cannot be reached: the next one is asked
+            if (i == 0) firstFailure = std::current_exception();
         }
     }
-    SendTextTo(servers.back(), Port, QueryPacket);
-    ReplyPacket = ReceiveText(timeLeft());
-    return servers.back();
+    // None answered: the first address's outcome stands, as when it was the only one
+    // asked (a machine without IPv6 sees its IPv4 server's silence, not that an IPv6
+    // address after it is unusable).
+    if (firstFailure) std::rethrow_exception(firstFailure);
+    ReplyPacket.clear();
+    return servers.front();
 }
 
 void TIdDNSResolver::AskAgainOverTcp(const std::string& server) {
