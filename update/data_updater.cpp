@@ -92,6 +92,8 @@ void TDataUpdater::CheckRdapData()
         LabelRdap = kInvalidReply;
         break;
     }
+    // A server that answers wrongly has failed this check, as it would the others.
+    if (LabelRdap == kInvalidReply) ++FailedChecks;
     Repaint(&TDataUpdater::LabelRdap);
 }
 

@@ -43,7 +43,9 @@ public:
 
     // The checks, DNS first, then whois, then RDAP, each one's errors dropped, the records
     // reset around them. FailedChecks counts those of the two data files that ended with
-    // the file neither found current nor replaced (rdap.json is optional: not counted).
+    // the file neither found current nor replaced, and an invalid reply about rdap.json
+    // (which is optional: a server that does not publish it, or is gone by then, is not
+    // counted).
     void RunChecks();
     int FailedChecks = 0;
     void CheckDnsData();
