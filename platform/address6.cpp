@@ -8,6 +8,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace winsock {
 
@@ -37,6 +38,22 @@ int32_t ResolverErrorOf(int code)
     case EAI_ADDRFAMILY: return WSANO_DATA;
     default: return WSANO_RECOVERY;
     }
+}
+
+// Whether this machine has a route to the address: connecting a datagram socket sends
+// nothing, and fails at once where there is no route or no source address for it.
+bool Routable(const ::addrinfo& entry)
+{
+    ::sockaddr_storage target{};
+    std::memcpy(&target, entry.ai_addr, std::min<size_t>(entry.ai_addrlen, sizeof target));
+    const uint16_t discard = htons(9);  // any port will do; 0 is not one
+    if (entry.ai_family == AF_INET) reinterpret_cast<::sockaddr_in&>(target).sin_port = discard;
+    if (entry.ai_family == AF_INET6) reinterpret_cast<::sockaddr_in6&>(target).sin6_port = discard;
+    const int probe = ::socket(entry.ai_family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (probe < 0) return false;
+    const bool routable = ::connect(probe, reinterpret_cast<const ::sockaddr*>(&target), entry.ai_addrlen) == 0;
+    ::close(probe);
+    return routable;
 }
 
 }  // namespace
@@ -140,7 +157,13 @@ int32_t LookupAllAddresses(const std::string& name, std::vector<std::string>& ad
     hints.ai_socktype = SOCK_STREAM;  // one entry per address
     ::addrinfo* list = nullptr;
     if (const int rc = ::getaddrinfo(name.c_str(), nullptr, &hints, &list); rc != 0) return ResolverErrorOf(rc);
+    // Addresses this machine cannot reach are left out, unless none can be reached: a
+    // machine without IPv6 then asks its IPv4 server as it always has, with the whole
+    // wait, not half of it before an IPv6 address that was bound to fail.
+    bool anyRoutable = false;
+    for (const ::addrinfo* a = list; a != nullptr && !anyRoutable; a = a->ai_next) anyRoutable = Routable(*a);
     for (const ::addrinfo* a = list; a != nullptr; a = a->ai_next) {
+        if (anyRoutable && !Routable(*a)) continue;
         std::string text;
         if (a->ai_family == AF_INET) {
             char quad[INET_ADDRSTRLEN] = "";

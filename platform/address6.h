@@ -43,7 +43,8 @@ bool ToPosixAddress(const sockaddr* name, int32_t namelen, ::sockaddr_storage& o
 // The system's socket address as the Windows one (IPv4 or IPv6); -1 when it does not fit.
 int32_t FromPosixAddress(const ::sockaddr_storage& storage, sockaddr* name, int32_t* namelen);
 
-// Every address of a name, both families, as text in the system's order of preference.
+// Every address of a name that this machine can reach (all of them when it can reach
+// none), both families, as text in the system's order of preference.
 // 0, or the resolver's Windows error number (11001-11004) with nothing in `addresses`.
 int32_t LookupAllAddresses(const std::string& name, std::vector<std::string>& addresses);
 

@@ -18,7 +18,9 @@ if ! ip netns add "$ns" 2>/dev/null; then
 fi
 mkdir -p "/etc/netns/$ns"
 printf 'nameserver 127.0.0.1\n' > "/etc/netns/$ns/resolv.conf"
-printf '127.0.0.1 localhost\n::1 localhost ip6-localhost\n' > "/etc/netns/$ns/hosts"
+# Two names with an address that no route leads to: one beside an address that works.
+printf '127.0.0.1 localhost\n::1 localhost ip6-localhost\nfd00:ffff::1 no-route.test\n127.0.0.1 no-route.test\nfd00:ffff::2 only-no-route.test\n' \
+  > "/etc/netns/$ns/hosts"
 printf 'hosts: files\nnetworks: files\n' > "/etc/netns/$ns/nsswitch.conf"
 ip netns exec "$ns" ip link set lo up
 NORVANE_SEALED_NET=1 ip netns exec "$ns" "$@"

@@ -18,6 +18,7 @@
 #include <random>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -392,6 +393,9 @@ TEST_F(StackTest, ResolverFailuresKeepTheirOwnNumbers)
     EXPECT_THROW(Stack().LookupHostByName(std::string("localhost\0.invalid", 18)), EIdSocketError);
 
     EXPECT_EQ(Stack().LookupHostByName("localhost"), "127.0.0.1");
+    // An address this machine has no route to is left out, unless it is all there is.
+    EXPECT_EQ(Stack().HostToAddresses("no-route.test"), std::vector<std::string>{"127.0.0.1"});
+    EXPECT_EQ(Stack().HostToAddresses("only-no-route.test"), std::vector<std::string>{"fd00:ffff::2"});
     const uint32_t loopback = winsock::inet_addr("127.0.0.1");
     const winsock::hostent* entry = winsock::gethostbyaddr(reinterpret_cast<const char*>(&loopback), 4, 2);
     ASSERT_NE(entry, nullptr);
