@@ -35,13 +35,13 @@ void MakeFolders(const std::string& folder)
 
 // A per-user copy is refreshed when the shipped one carries a newer stamp (a package
 // upgrade), or when it has no stamp at all (unusable, it could never be updated).
-bool ShippedIsNewer(const std::string& shippedBytes, const std::string& userPath, bool bootstrap)
+bool ShippedIsNewer(const std::string& shippedBytes, const std::string& userBytes, bool bootstrap)
 {
     // rdap.json is stamped by its "publication", the other files by their first line.
     const auto stampOf = bootstrap ? PublicationOfText : StampOfText;
     std::string shipped, user;
     if (!stampOf(shippedBytes, shipped)) return false;
-    if (!stampOf(ReadFileBytes(userPath), user)) return true;
+    if (!stampOf(userBytes, user)) return true;
     return StampIsNewer(shipped, user);
 }
 
@@ -52,9 +52,12 @@ void SeedUserFolder(const std::string& shipped, const std::string& user)
         try {
             const std::string bytes = ReadFileBytes(shipped + name);
             // Another instance may be seeding or updating the same folder at this moment:
-            // a file that appears meanwhile is kept, and no name ever shows a partial file.
+            // a file that appears meanwhile is kept, no name ever shows a partial file, and
+            // an update is never replaced by the older shipped copy it came after.
             const bool created = !Exists(user + name) && CreateFileAtomically(user + name, bytes);
-            if (!created && ShippedIsNewer(bytes, user + name, name == std::string("rdap.json"))) ReplaceFileAtomically(user + name, bytes);
+            const bool bootstrap = name == std::string("rdap.json");
+            if (!created)
+                ReplaceFileIf(user + name, bytes, [&](const std::string& present) { return ShippedIsNewer(bytes, present, bootstrap); });
         } catch (const std::exception&) {
             // Reported when the file is read.
         }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,6 +65,38 @@ void SyncFolderOf(const std::string& path)
     ::close(fd);
 }
 
+// An exclusive lock on a folder for as long as it lives, taken by every replacement of
+// a file in it: a check of the present file and the replacement it decides are then never
+// split by another replacement. Where the folder cannot be locked, nothing waits.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& path) : FFd(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (FFd >= 0)
+            while (::flock(FFd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~FolderLock()
+    {
+        if (FFd >= 0) ::close(FFd);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int FFd;
+};
+
+void ReplaceUnlocked(const std::string& path, const std::string& bytes)
+{
+    const std::string temporary = WriteBeside(path, bytes);
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        CannotCreate(path);
+    }
+    SyncFolderOf(path);
+}
+
 }  // namespace
 
 std::string ReadFileBytes(const std::string& path)
@@ -97,12 +130,21 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
 
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes)
 {
-    const std::string temporary = WriteBeside(path, bytes);
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        CannotCreate(path);
+    const FolderLock lock(path);
+    ReplaceUnlocked(path, bytes);
+}
+
+bool ReplaceFileIf(const std::string& path, const std::string& bytes, const std::function<bool(const std::string&)>& wanted)
+{
+    const FolderLock lock(path);
+    std::string present;
+    try {
+        present = ReadFileBytes(path);
+    } catch (const std::exception&) {
     }
-    SyncFolderOf(path);
+    if (!wanted(present)) return false;
+    ReplaceUnlocked(path, bytes);
+    return true;
 }
 
 bool CreateFileAtomically(const std::string& path, const std::string& bytes)

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 // Whole-file reads and writes of raw bytes. Paths are as the file system has them
@@ -15,6 +16,10 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // file, so that neither a failure nor a second writer ever leaves a half-written file under
 // the name. Raises EFCreateError like WriteFileBytes.
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes);
+
+// The same, when `wanted` says so of the file's present bytes ("" when it cannot be
+// read): false when it does not. No other replacement comes between the two.
+bool ReplaceFileIf(const std::string& path, const std::string& bytes, const std::function<bool(const std::string&)>& wanted);
 
 // The same, but a file already under the name stays: false then. Raises EFCreateError.
 bool CreateFileAtomically(const std::string& path, const std::string& bytes);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -106,6 +108,29 @@ TEST_F(DataFolders, AnUpgradeWithANewerStampRefreshesThePerUserCopy)
         FindDataFolders(bin, Root + "home");
         EXPECT_EQ(ReadFileBytes(data + c.file), c.refreshed ? c.shipped : c.user) << c.user << c.shipped;
     }
+}
+
+// An update that lands while a starting program decides on the shipped copy is kept: the
+// decision and the replacement wait for the folder's lock, which every replacement takes.
+TEST_F(DataFolders, AnUpgradeRefreshNeverUndoesAnUpdateThatCameBetween)
+{
+    const std::string bin = Install("usr/");
+    const std::string data = FindDataFolders(bin, Root + "home").Data;
+    WriteFileBytes(Root + "usr/share/norvane/whois.dat", "#2\r\n");
+    WriteFileBytes(data + "whois.dat", "#1\r\n");
+    const int folder = ::open(data.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(folder, LOCK_EX), 0);  // an update under way
+    const pid_t starting = ::fork();
+    // The child's copy of the descriptor would hold the lock as long as it lives.
+    if (starting == 0) [&]() noexcept { ::close(folder), FindDataFolders(bin, Root + "home"), ::_exit(0); }();
+    ::usleep(300000);
+    EXPECT_EQ(ReadFileBytes(data + "whois.dat"), "#1\r\n");  // the start waits
+    WriteFileBytes(data + "whois.dat", "#3\r\n");            // for the update's newer file
+    ::close(folder);
+    int status = 0;
+    ASSERT_EQ(::waitpid(starting, &status, 0), starting);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFileBytes(data + "whois.dat"), "#3\r\n");
 }
 
 // Two programs starting together while a third updates: no name ever shows a partial
