@@ -59,8 +59,10 @@ void TDataUpdater::RunChecks()
     RunCheck(&TDataUpdater::CheckWhoisData);
     IdHTTP.Reply.Reset();
     IdHTTP.Request.Reset();
+    // A server that failed both checks is not asked a third time: out of reach, it would
+    // only make the user wait once more for the same end.
     try {
-        CheckRdapData();
+        if (FailedChecks < 2) CheckRdapData();
     } catch (...) {
     }
     IdHTTP.Reply.Reset();

@@ -41,8 +41,9 @@ public:
     // Then rdap.json's "publication", which can neither fail nor corrupt.
     void ReadStamps();
 
-    // The checks, DNS first, then whois, then RDAP, each one's errors dropped, the records
-    // reset around them. FailedChecks counts those of the two data files that ended with
+    // The checks, DNS first, then whois, then RDAP (unless both failed), each one's errors
+    // dropped, the records reset around them. FailedChecks counts those of the two data
+    // files that ended with
     // the file neither found current nor replaced, and an invalid reply about rdap.json
     // (which is optional: a server that does not publish it, or is gone by then, is not
     // counted).

@@ -198,6 +198,8 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
         // its line "Retour du serveur invalide" (a 200, a 202 without a stamp), it failed.
         EXPECT_EQ(h.Updater.FailedChecks, !dnsDone + (c.labelWhois != kWhoisCurrent) + (h.Updater.LabelRdap == kInvalid))
             << c.name;
+        // A server that failed both checks is not asked about rdap.json.
+        EXPECT_EQ(server.ConnectionCount(), !dnsDone && c.labelWhois != kWhoisCurrent ? 2u : 3u) << c.name;
     }
 }
 
