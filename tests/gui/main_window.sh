@@ -15,10 +15,14 @@ for tool in Xvfb xdotool import; do
 done
 mkdir -p "$shots"
 
-log=
+# What the program and the X server printed goes with a failure.
+folder=
 fail() {
   echo "FAIL: $*"
-  [ -n "$log" ] && [ -s "$log" ] && { echo "-- what the program printed:"; tail -n 20 "$log"; }
+  local name
+  for name in norvane xvfb; do
+    [ -s "$folder/$name.log" ] && { echo "-- $name printed:"; tail -n 20 "$folder/$name.log"; }
+  done
   exit 1
 }
 
@@ -51,7 +55,7 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$folder/display" >"$fol
 xvfb_pid=$!
 number=
 read_number() { [ "$(wc -l <"$folder/display")" -ge 1 ] && number=$(tr -dc 0-9 <"$folder/display"); }
-wait_for 150 read_number || { log="$folder/xvfb.log"; fail "Xvfb did not start"; }
+wait_for 150 read_number || fail "Xvfb did not start"
 export DISPLAY=":$number"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
@@ -61,9 +65,8 @@ unset WAYLAND_DISPLAY
 # ever asked of a server.
 cp "$program" "$folder/norvane" || fail "cannot copy the program"
 printf '#1\r\nfr=127.0.0.1\r\n' >"$folder/whois.dat"
-log="$folder/norvane.log"
 cd "$folder" || fail "no program folder"
-LC_ALL=C LANG=C LANGUAGE= XDG_CONFIG_HOME="$folder/config" ./norvane >"$log" 2>&1 &
+LC_ALL=C LANG=C LANGUAGE= XDG_CONFIG_HOME="$folder/config" ./norvane >"$folder/norvane.log" 2>&1 &
 app_pid=$!
 
 window=
