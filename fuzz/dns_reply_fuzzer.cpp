@@ -5,9 +5,9 @@
 #include "net/dns/id_dns_reader.h"
 #include "net/dns/id_dns_reply_decoder.h"
 #include "net/dns/id_dns_resolver_error.h"
+#include "fuzz/fail_if.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -21,10 +21,6 @@ int32_t FixedQueryLength() {
     q.QClass = 1;
     query.BuildQuery();
     return query.QueryLength;
-}
-
-void FailIf(bool fault) {
-    if (fault) std::abort();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "net/dns/id_dns_resource.h"
 #include "platform/profile.h"
 #include "runtime/files.h"
+#include "fuzz/fail_if.h"
 
 #include <arpa/inet.h>
 #include <cstdint>
@@ -17,11 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-void FailIf(bool fault)
-{
-    if (fault) std::abort();
-}
 
 // A directory of this process, in memory when the system offers it, removed at exit with
 // the file written there.

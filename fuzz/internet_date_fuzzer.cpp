@@ -3,10 +3,10 @@
 // the zone and the local offset only.
 #include "net/http/id_internet_date.h"
 #include "net/socket/id_exceptions.h"
+#include "fuzz/fail_if.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -16,11 +16,6 @@ constexpr double kFirstDay = -693593;
 constexpr double kEndDay = 2958466;
 // A fixed moment, so that a run does not depend on the clock.
 constexpr std::time_t kNow = 1700000000;
-
-void FailIf(bool fault)
-{
-    if (fault) std::abort();
-}
 
 }  // namespace
 

@@ -3,21 +3,12 @@
 // extension never matters.
 #include "rdap/bootstrap.h"
 #include "rdap/rdap_error.h"
+#include "fuzz/fail_if.h"
 
 #include <cctype>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
-
-namespace {
-
-void FailIf(bool fault)
-{
-    if (fault) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

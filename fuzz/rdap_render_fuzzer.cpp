@@ -5,18 +5,13 @@
 #include "rdap/rdap_lookup.h"
 #include "rdap/rdap_render.h"
 #include "runtime/codepage.h"
+#include "fuzz/fail_if.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 namespace {
-
-void FailIf(bool fault)
-{
-    if (fault) std::abort();
-}
 
 void CheckLines(const std::string& text)
 {

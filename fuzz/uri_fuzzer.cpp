@@ -2,19 +2,10 @@
 // hold what separates them, the path always starts with "/", and together they are no
 // longer than the URL and that "/".
 #include "net/http/id_uri.h"
+#include "fuzz/fail_if.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
-
-namespace {
-
-void FailIf(bool fault)
-{
-    if (fault) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

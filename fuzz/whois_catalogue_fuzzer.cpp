@@ -3,20 +3,15 @@
 // the first keyed line's own key. A lookup either finds a server that some line names or
 // tells the user why not, once; the catalogue's own first key is always found.
 #include "app/whois_catalogue.h"
+#include "fuzz/fail_if.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 namespace {
 
 constexpr int kMaxNames = 8;
-
-void FailIf(bool fault)
-{
-    if (fault) std::abort();
-}
 
 bool SomeLineNames(const TWhoisServers& servers, const std::string& host)
 {

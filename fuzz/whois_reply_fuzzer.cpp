@@ -3,19 +3,10 @@
 // back whole when the page is written in Windows-1252 again.
 #include "app/whois_query.h"
 #include "runtime/codepage.h"
+#include "fuzz/fail_if.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
-
-namespace {
-
-void FailIf(bool fault)
-{
-    if (fault) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
