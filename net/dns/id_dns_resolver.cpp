@@ -2,10 +2,9 @@
 
 #include "net/dns/id_dns_tcp.h"
 #include "net/socket/id_exceptions.h"
+#include "net/socket/id_shared_bound.h"
 #include "net/socket/id_stack.h"
 
-#include <algorithm>
-#include <chrono>
 #include <exception>
 #include <vector>
 
@@ -40,17 +39,12 @@ std::string TIdDNSResolver::AskEachAddress() {
         ReplyPacket = ReceiveText();
         return server;
     }
-    const auto started = std::chrono::steady_clock::now();
-    const auto timeLeft = [&] {
-        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-        return static_cast<int32_t>(std::max<int64_t>(ReceiveTimeout - spent.count(), 0));
-    };
+    const TIdSharedBound bound(ReceiveTimeout);
     std::exception_ptr firstFailure;
     for (size_t i = 0; i < servers.size(); ++i) {
-        const size_t left = servers.size() - i;
         try {
             SendTextTo(servers[i], Port, QueryPacket);
-            ReplyPacket = ReceiveText(left > 1 ? std::max(timeLeft() / static_cast<int32_t>(left), 1) : timeLeft());
+            ReplyPacket = ReceiveText(bound.ShareFor(servers.size() - i));
             if (!ReplyPacket.empty()) return servers[i];
         } catch (const EIdSocketError&) {
             if (i == 0) firstFailure = std::current_exception();

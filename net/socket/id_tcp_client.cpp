@@ -1,10 +1,10 @@
 #include "net/socket/id_tcp_client.h"
 
 #include "net/socket/id_exceptions.h"
+#include "net/socket/id_shared_bound.h"
 #include "net/socket/id_socket_address.h"
 #include "net/socket/id_stack.h"
 
-#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -26,33 +26,19 @@ void TIdTCPClient::OpenConnection()
     // address does not lose a server that answers on its second. The first failure is
     // the one reported: it is the preferred address's, so a machine without IPv6 still
     // reports its IPv4 server's failure, not that an IPv6 address after it is unusable.
-    const auto started = std::chrono::steady_clock::now();
+    const TIdSharedBound bound(Limits.ConnectTimeout);
     std::exception_ptr firstFailure;
     for (size_t i = 0;; ++i) {
         try {
-            ConnectTo(addresses[i], ConnectTimeFor(started, addresses.size() - i));
+            ConnectTo(addresses[i], bound.ShareFor(addresses.size() - i));
             break;
         } catch (const EIdSocketError&) {
             if (!firstFailure) firstFailure = std::current_exception();
-            if (i + 1 >= addresses.size() || ConnectTimeLeft(started) == 0) std::rethrow_exception(firstFailure);
+            if (i + 1 >= addresses.size() || bound.Left() == 0) std::rethrow_exception(firstFailure);
         }
     }
     ReportStatus(StatusConnected, SocketHandle.RemoteIP);
     DoConnected();
-}
-
-int32_t TIdTCPClient::ConnectTimeLeft(std::chrono::steady_clock::time_point started) const
-{
-    if (Limits.ConnectTimeout < 0) return Limits.ConnectTimeout;
-    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-    return static_cast<int32_t>(std::max<int64_t>(Limits.ConnectTimeout - spent.count(), 0));
-}
-
-int32_t TIdTCPClient::ConnectTimeFor(std::chrono::steady_clock::time_point started, size_t addressesLeft) const
-{
-    const int32_t left = ConnectTimeLeft(started);
-    if (left <= 0 || addressesLeft <= 1) return left;
-    return std::max(left / static_cast<int32_t>(addressesLeft), 1);
 }
 
 void TIdTCPClient::ConnectTo(const std::string& address, int32_t timeoutMs)

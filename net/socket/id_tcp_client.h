@@ -2,7 +2,6 @@
 #include "net/socket/id_global.h"
 #include "net/socket/id_tcp_connection.h"
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -31,11 +30,6 @@ public:
 private:
     // One connect to one address, the socket closed again when it fails.
     void ConnectTo(const std::string& address, int32_t timeoutMs);
-    // What is left of Limits.ConnectTimeout since `started` (WaitForever when unbounded).
-    int32_t ConnectTimeLeft(std::chrono::steady_clock::time_point started) const;
-    // The wait for the next of `addressesLeft` addresses: an equal share of what is left,
-    // so that a silent address does not take the whole bound from those after it.
-    int32_t ConnectTimeFor(std::chrono::steady_clock::time_point started, size_t addressesLeft) const;
     // A connect bound cut to what is left of a running exchange clock.
     int32_t BoundedConnectTimeout(int32_t connectTimeout) const;
 };
