@@ -3,6 +3,7 @@
 #include "app/lookup_name.h"
 #include "app/rdap_stage.h"
 #include "rdap/bootstrap.h"
+#include "rdap/rdap_lookup.h"
 
 #include <exception>
 
@@ -174,7 +175,7 @@ std::string TLookupDriver::WhoisOrRdap(const std::string& host, const std::strin
     }
 }
 
-std::string ILookupWindow::QueryRdap(const std::string& base, const std::string& name) { return RdapPageText(base, name); }
+std::string ILookupWindow::QueryRdap(const std::string& base, const std::string& name) { return RdapDomainText(base, name); }
 
 void TLookupDriver::SpeedButton3Click()
 {

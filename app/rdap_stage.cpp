@@ -3,7 +3,6 @@
 #include "net/socket/id_exceptions.h"
 #include "rdap/bootstrap.h"
 #include "rdap/rdap_error.h"
-#include "rdap/rdap_lookup.h"
 #include "runtime/codepage.h"
 #include "runtime/text.h"
 
@@ -51,9 +50,4 @@ std::string WhoisFallbackLine(const std::string& host, const std::string& failur
     // Socket errors hold and end with line breaks: one line here, one blank for each break.
     const std::string reason = Trim(ReplaceAll(ReplaceAll(ReplaceAll(failure, "\r\n", " "), "\r", " "), "\n", " "));
     return "Le serveur Whois " + host + " ne r\xC3\xA9pond pas (" + reason + ") : r\xC3\xA9ponse RDAP ci-dessous.\r\n\r\n";
-}
-
-std::string RdapPageText(const std::string& base, const std::string& asciiName)
-{
-    return RdapDomainText(base, asciiName);
 }

@@ -22,7 +22,3 @@ bool WhoisUnreachable(const std::exception& failure);
 // The page's line naming the whois failure that RDAP answers in place of (UTF-8, like
 // the page).
 std::string WhoisFallbackLine(const std::string& host, const std::string& failure);
-
-// The RDAP answer for the whois page (UTF-8, CR LF).
-// Raises ERdapError.
-std::string RdapPageText(const std::string& base, const std::string& asciiName);

@@ -28,7 +28,7 @@ int RunRdap(const TArguments& args, TConsole& console)
     }
     try {
         if (!args.Json) {
-            console.PrintUtf8(RdapPageText(base, *name));
+            console.PrintUtf8(RdapDomainText(base, *name));
             return ExitOk;
         }
         const TRdapReply reply = RdapGet(RdapDomainUrl(base, *name));
