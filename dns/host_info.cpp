@@ -85,19 +85,31 @@ const char* const FunctionFailed = "Echec de la fonction...";
 
 }  // namespace
 
+const winsock::hostent* TSystemHostResolver::Keep(std::shared_ptr<const THostEntryCopy> answer)
+{
+    FLast = std::move(answer);
+    return FLast ? &FLast->Entry() : nullptr;
+}
+
 const winsock::hostent* TSystemHostResolver::GetHostByName(const std::string& name)
 {
-    return winsock::gethostbyname(name.c_str());
+    return Keep(CopiedResolverCall([name] { return winsock::gethostbyname(name.c_str()); }));
 }
 
 const winsock::hostent* TSystemHostResolver::GetHostByAddr(const char* address, int32_t length, int32_t family)
 {
-    return winsock::gethostbyaddr(address, length, family);
+    // The call's thread gets its own copy of the bytes.
+    const bool given = address != nullptr;
+    const size_t copied = given ? static_cast<size_t>(std::clamp(length, 0, THostEntryCopy::MaxAddressLength)) : 0;
+    const std::string bytes(given ? address : "", copied);
+    return Keep(CopiedResolverCall([given, bytes, length, family] {
+        return winsock::gethostbyaddr(given ? bytes.data() : nullptr, length, family);
+    }));
 }
 
 const winsock::hostent* TSystemHostResolver::GetHostByName6(const std::string& name)
 {
-    return winsock::gethostbyname6(name.c_str());
+    return Keep(CopiedResolverCall([name] { return winsock::gethostbyname6(name.c_str()); }));
 }
 
 int32_t TSystemHostResolver::LastError() const { return winsock::WSAGetLastError(); }

@@ -1,5 +1,7 @@
 #include "update/data_updater.h"
 
+#include "net/socket/id_anti_freeze.h"
+#include "net/socket/id_exceptions.h"
 #include "runtime/files.h"
 #include "update/data_stamp.h"
 
@@ -63,6 +65,8 @@ void TDataUpdater::RunChecks()
     // only make the user wait once more for the same end.
     try {
         if (FailedChecks < 2) CheckRdapData();
+    } catch (const EIdStopped&) {
+        throw;  // closing the dialog ends the checks
     } catch (...) {
     }
     IdHTTP.Reply.Reset();
@@ -104,6 +108,8 @@ void TDataUpdater::RunCheck(void (TDataUpdater::*check)())
     FCheckDone = false;
     try {
         (this->*check)();
+    } catch (const EIdStopped&) {
+        throw;
     } catch (...) {
     }
     if (!FCheckDone) ++FailedChecks;
@@ -191,5 +197,8 @@ void TDataUpdater::Pause(int milliseconds)
     if (OnPause)
         OnPause(milliseconds);
     else
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        SlicedWait(milliseconds, [](int32_t slice) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+            return 0;
+        });
 }

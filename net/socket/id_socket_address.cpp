@@ -1,10 +1,12 @@
 #include "net/socket/id_socket_address.h"
 
+#include "net/socket/id_anti_freeze.h"
 #include "net/socket/id_global.h"
 #include "net/socket/id_stack.h"
 #include "runtime/text.h"
 
 #include <cstring>
+#include <memory>
 
 bool IsIPv6Address(const std::string& text)
 {
@@ -66,8 +68,10 @@ std::vector<std::string> TIdStack::LookupHostAddresses(const std::string& name) 
 
 std::vector<std::string> TIdStackWinsock::LookupHostAddresses(const std::string& name)
 {
-    std::vector<std::string> addresses;
-    if (winsock::LookupAllAddresses(name, addresses) == 0) return addresses;
+    const auto addresses = std::make_shared<std::vector<std::string>>();
+    const auto result = std::make_shared<int32_t>(0);
+    RunBlockingCall([addresses, result, name] { *result = winsock::LookupAllAddresses(name, *addresses); });
+    if (*result == 0) return *addresses;
     // The IPv4 lookup raises the failure as it always has (same number, same text).
     return {LookupHostByName(name)};
 }
