@@ -36,7 +36,7 @@ if [ -z "${NORVANE_STOP_NS:-}" ]; then
   exit $status
 fi
 
-mkdir -p "$shots"
+mkdir -p "$shots" && shots=$(cd "$shots" && pwd)
 folder=$(mktemp -d)
 # shellcheck source=virtual_display.sh
 . "$here/virtual_display.sh"
@@ -92,25 +92,41 @@ start_lookup() {
 accepts() { grep -c "^accept $1 " "$folder/servers.log"; }
 save_dialog() { xdotool search --onlyvisible --name '^Enregistrer sous$' | head -1; }
 
-# check_row NAME WHOIS DNS LOOKUP-NAME PORT (the server's port, "" when none accepts)
-check_row() {
-  local row=$1 name=$4 port=$5 before=0 key_ms stop_ms closed_ms="-" t out
-  set_checks "$2" "$3"
-  [ -n "$port" ] && before=$(accepts "$port")
-  start_lookup "$name"
-  sleep "$(awk -v s="$started" -v n="$(now_ms)" 'BEGIN { d = 2 - (n - s) / 1000; print d > 0 ? d : 0 }')"
-  kill -0 "$app_pid" || fail "$row: the program ended"
-  [ "$row" = read ] && import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/lookup-running.png"
-
-  # A key typed now is handled at once: Ctrl+C copies the name, which the clipboard gives back.
+# key_ms NAME: milliseconds from Ctrl+A Ctrl+C in the name field until the clipboard,
+# which the window must answer, holds NAME (-1 when it never does).
+key_ms() {
+  local t out
   t=$(now_ms)
   xdotool key ctrl+a ctrl+c
   for _ in $(seq 50); do
     out=$(timeout 5 xclip -o -selection clipboard 2>/dev/null)
-    [ "$out" = "$name" ] && break
+    [ "$out" = "$1" ] && { echo $(($(now_ms) - t)); return; }
   done
-  key_ms=$(($(now_ms) - t))
-  [ "$out" = "$name" ] || fail "$row: the window did not handle Ctrl+C during the lookup"
+  echo -1
+}
+
+# save_ms: milliseconds from the first Ctrl+S until the save dialog shows (-1: never);
+# Ctrl+S is typed again until it does.
+save_ms() {
+  local t
+  t=$(now_ms)
+  open_save() { xdotool key ctrl+s && sleep 0.02 && [ -n "$(save_dialog)" ]; }
+  if wait_for 50 open_save; then echo $(($(now_ms) - t)); else echo -1; fi
+}
+
+# check_row NAME WHOIS DNS LOOKUP-NAME PORT (the server's port, "" when none accepts)
+check_row() {
+  local row=$1 name=$4 port=$5 before=0 key stop closed_ms="-" t
+  set_checks "$2" "$3"
+  [ -n "$port" ] && before=$(accepts "$port")
+  start_lookup "$name"
+  sleep "$(awk -v s="$started" -v n="$(now_ms)" 'BEGIN { d = 2 - (n - s) / 1000; print (d > 0 ? d : 0) }')"
+  kill -0 "$app_pid" || fail "$row: the program ended"
+  [ "$row" = read ] && import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/lookup-running.png"
+
+  # A key typed now is handled at once: Ctrl+C copies the name, which the clipboard gives back.
+  key=$(key_ms "$name")
+  [ "$key" -ge 0 ] || fail "$row: the window did not handle Ctrl+C during the lookup"
 
   # "Lancer", Enter and Ctrl+S start nothing.
   xdotool mousemove $((X + 260)) $((Y + menu + 30)) click 1
@@ -122,9 +138,8 @@ check_row() {
   # Échap stops it: the save dialog opens on the next Ctrl+S.
   t=$(now_ms)
   xdotool key Escape
-  open_save() { xdotool key ctrl+s && sleep 0.02 && [ -n "$(save_dialog)" ]; }
-  wait_for 50 open_save || fail "$row: no save dialog after Échap"
-  stop_ms=$(($(now_ms) - t))
+  stop=$(save_ms)
+  [ "$stop" -ge 0 ] || fail "$row: no save dialog after Échap"
   if [ -n "$port" ]; then
     closed=$(awk -v p="$port" '$1 == "closed" && $2 == p { c = $3 } END { print c }' "$folder/servers.log")
     [ -n "$closed" ] && closed_ms=$(awk -v c="$closed" -v t="$t" 'BEGIN { printf "%d", c * 1000 - t }')
@@ -138,10 +153,19 @@ check_row() {
   wait_for 50 test -s "$folder/$row.txt" || fail "$row: nothing saved"
   grep -q '^Recherche interrompue\.'$'\r''$' "$folder/$row.txt" ||
     fail "$row: the saved file lacks the note: $(cat -A "$folder/$row.txt" | head -20)"
-  echo "$row: key handled in ${key_ms} ms; Échap to save dialog ${stop_ms} ms; socket closed ${closed_ms} ms after Échap"
+  echo "$row: key handled in $key ms; Échap to save dialog $stop ms; socket closed $closed_ms ms after Échap"
   # A window that froze takes its whole 30 s bound; these leave room for a slow machine.
-  [ "$key_ms" -lt 1000 ] && [ "$stop_ms" -lt 3000 ] || fail "$row: the window answered too late"
+  [ "$key" -lt 1000 ] && [ "$stop" -lt 3000 ] || fail "$row: the window answered too late"
 }
+
+# The same measures on the idle window, to set the figures below against.
+xdotool windowfocus --sync "$window"
+xdotool mousemove $((X + 100)) $((Y + menu + 30)) click 1
+xdotool type --delay 10 idle.test
+echo "idle window: key handled in $(key_ms idle.test) ms; Ctrl+S to save dialog $(save_ms) ms"
+xdotool windowfocus --sync "$(save_dialog)"
+xdotool key Escape
+wait_for 50 bash -c '[ -z "$(xdotool search --onlyvisible --name "^Enregistrer sous\$")" ]' || fail "the dialog did not close"
 
 check_row connect 1 0 a.stall ""
 check_row read 1 0 b.test 43
