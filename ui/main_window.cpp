@@ -268,6 +268,13 @@ void TFMain::Aide1Click()
 
 void TFMain::Aproposde1Click()
 {
+    if (FBusy) {
+        // A lookup waits below this handler: a loop of the box's own would hold it up.
+        auto* about = new TFAbout(FDesktop, this);
+        about->setAttribute(Qt::WA_DeleteOnClose);
+        about->open();
+        return;
+    }
     TFAbout about(FDesktop, this);
     FDesktop.RunModal(about);
 }
