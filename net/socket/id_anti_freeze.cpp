@@ -62,7 +62,8 @@ int32_t SlicedWait(int32_t timeoutMs, const std::function<int32_t(int32_t sliceM
     for (;;) {
         int32_t slice = TIdAntiFreezeBase::TurnMs;
         if (bounded) {
-            const auto left = std::chrono::duration_cast<milliseconds>(end - steady_clock::now()).count();
+            // Rounded up: a slice of 0 before the end would spin until it.
+            const auto left = std::chrono::ceil<milliseconds>(end - steady_clock::now()).count();
             slice = static_cast<int32_t>(std::clamp<int64_t>(left, 0, slice));
         }
         const int32_t result = wait(slice);
