@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Loopback servers that never answer, for the window's stop test.
 
-TCP on 127.0.0.43:43 (whois) and 127.0.0.44:443 (RDAP over HTTPS) accept and read, never
+TCP on 127.0.0.43:43 (whois), 127.0.0.44:443 (RDAP over HTTPS) and 127.0.0.80:80 (the
+update server) accept and read, never
 send; each logs "accept PORT TIME" and "closed PORT TIME" (wall clock) to the log file.
 127.0.0.45:43 never even accepts: its queue is full, so a connect hangs. 127.0.0.53:53
 (UDP and TCP) is a name server that never answers. Runs until killed.
@@ -26,7 +27,7 @@ def listen(address, port, backlog=16, kind=socket.SOCK_STREAM):
     return s
 
 
-for port, address in ((43, "127.0.0.43"), (443, "127.0.0.44")):
+for port, address in ((43, "127.0.0.43"), (443, "127.0.0.44"), (80, "127.0.0.80")):
     sel.register(listen(address, port), selectors.EVENT_READ, ("listen", port))
 # Silent name server: its datagrams and connections are taken and dropped on the floor.
 sel.register(listen("127.0.0.53", 53, kind=socket.SOCK_DGRAM), selectors.EVENT_READ, ("datagram", 53))

@@ -6,7 +6,8 @@
 # system resolver whose name server never answers). Two seconds into each lookup the
 # window still takes a key (Ctrl+C in the name field, read back through the clipboard),
 # "Lancer", Enter and Ctrl+S do nothing, Échap stops the lookup, and the saved file holds
-# "Recherche interrompue.". Last, Ctrl+Q mid-lookup ends the program with status 0.
+# "Recherche interrompue.". Then the update dialog, waiting on a silent update server,
+# stops its check when closed. Last, Ctrl+Q mid-lookup ends the program with status 0.
 # Times are printed; the bounds checked are those of a window that froze.
 set -uo pipefail
 program=$1
@@ -25,7 +26,9 @@ if [ -z "${NORVANE_STOP_NS:-}" ]; then
   ip netns add "$ns" || { echo "cannot create the namespace"; exit 1; }
   mkdir -p "/etc/netns/$ns"
   printf 'nameserver 127.0.0.53\n' >"/etc/netns/$ns/resolv.conf"
-  printf '127.0.0.1 localhost\n' >"/etc/netns/$ns/hosts"
+  update_host=$(sed -n 's/^#define NORVANE_UPDATE_HOST "\(.*\)"$/\1/p' \
+    "$(dirname "$program")/../generated/norvane_config.h" 2>/dev/null)
+  printf '127.0.0.1 localhost\n127.0.0.80 %s\n' "${update_host:-update.norvane.example}" >"/etc/netns/$ns/hosts"
   printf 'hosts: files dns\n' >"/etc/netns/$ns/nsswitch.conf"
   NORVANE_STOP_NS=$ns ip netns exec "$ns" bash "$0" "$@"
   status=$?
@@ -58,6 +61,7 @@ start_display
 
 cp "$program" "$folder/norvane" || fail "cannot copy the program"
 printf '#1\r\ntest=127.0.0.43\r\nstall=127.0.0.45\r\n' >"$folder/whois.dat"
+printf '#1\r\n[test]\r\nserver1=127.0.0.53\r\n' >"$folder/dns.dat"
 printf '{"publication": "2025-01-01T00:00:00Z", "services": [[["rdaponly"], ["https://127.0.0.44/"]]]}\n' \
   >"$folder/rdap.json"
 cd "$folder" || fail "no program folder"
@@ -171,6 +175,24 @@ check_row connect 1 0 a.stall ""
 check_row read 1 0 b.test 43
 check_row rdap 1 0 c.rdaponly 443
 check_row resolver 0 1 d.test ""
+
+# The update dialog against the silent update server: closing it stops its check.
+xdotool windowfocus --sync "$window"
+xdotool key alt+b
+sleep 0.4
+xdotool key Return
+find_update() { update=$(xdotool search --onlyvisible --name '^Mise .*jour$' | head -1); [ -n "$update" ]; }
+wait_for 100 find_update || fail "no update dialog"
+wait_for 50 bash -c "grep -q '^accept 80 ' '$folder/servers.log'" || fail "the update dialog asked nothing"
+sleep 1
+t=$(now_ms)
+xdotool windowfocus --sync "$update"
+xdotool key Escape
+wait_for 100 bash -c '[ -z "$(xdotool search --onlyvisible --name "^Mise .*jour\$")" ]' || fail "the update dialog did not close"
+wait_for 50 grep -q '^closed 80 ' "$folder/servers.log" || fail "closing the update dialog left its check running"
+closed=$(awk '$1 == "closed" && $2 == 80 { print $3; exit }' "$folder/servers.log")
+echo "update dialog: closed, its connection dropped $(awk -v c="$closed" -v t="$t" 'BEGIN { printf "%d", c * 1000 - t }') ms after Échap"
+[ "$(grep -c '^accept 80 ' "$folder/servers.log")" = 1 ] || fail "a closed update dialog went on to its next check"
 
 # Ctrl+Q ("Quitter") mid-lookup ends the program at once, with status 0.
 set_checks 1 0
