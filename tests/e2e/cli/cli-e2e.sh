@@ -57,8 +57,9 @@ usage_checks() {
 
   local line
   while IFS='|' read -r line message; do
-    # shellcheck disable=SC2086
-    run $line
+    # A line may write a control character as \033; the message shows it escaped.
+    # shellcheck disable=SC2046
+    run $(printf '%b' "$line")
     check "'$line' status" 64 "$status"
     check "'$line' output" "" "$out"
     check "'$line' message and usage" "norvane-cli : $message
@@ -76,6 +77,7 @@ lookup --encoding latin1 a.test|encodage inconnu : "latin1" (windows-1252 ou utf
 whois a.test|whois demande --server
 whois --server h --port 70000 a.test|port invalide : "70000" (de 1 à 65535)
 dns --type AAAA a.test|type inconnu : "AAAA"
+dns --type A\033]0;x\007 a.test|type inconnu : "A\x1b]0;x\x07"
 dns --timeout soon a.test|délai invalide : "soon" (en millisecondes)
 resolve-ip|ADRESSE manquant
 update now|argument en trop : "now"
@@ -180,6 +182,7 @@ absent.gone|0|Nom introuvable auprès de ce registre (404).|
 ailleurs.gone|0|Domain Name: ailleurs.gone|
 mince.gone|0|Le serveur RDAP du bureau d'enregistrement n'a pas répondu : RDAP request to https://rdap.rogue.test/domain/mince.gone failed: $untrusted|
 seul.seul|0|Réponse RDAP de $base/seul.seul|
+ici.local|0|Réponse RDAP de https://rdap.other.test/domain/ici.local|
 --rdap norvane.test|0|Domain Name: NORVANE.TEST|
 limite.gone|2|\$gone|RDAP server $base/limite.gone answered 429 Too Many Requests, asking to wait 120 s.
 clair.gone|2|\$gone|RDAP request to $base/clair.gone failed: redirected away from https (Protocol "http" not supported or disabled in libcurl).
@@ -195,9 +198,16 @@ CASES
   run lookup --whois-only --data-dir "$data" -o "$scratch/exemple.txt" exemple.gone
   check "rdap: exemple.gone -o" "0|" "$status|$out$err"
   cmp "$here/../expected/exemple.gone.txt" "$scratch/exemple.txt" || fail "rdap: exemple.gone differs from the window's saved file"
+  # An extension only RDAP knows: the whois servers, which log every connection, see none.
+  whois_connections() { cat "$FAKE_INTERNET_DIR"/whois*.log | grep -c '^connection'; }
+  local connections
+  connections=$(whois_connections)
+  run lookup --whois-only --data-dir "$data" seul.seul
+  check "rdap only: no whois connection" "0|$connections" "$status|$(whois_connections)"
   # The whois server that answers keeps its answer.
   run lookup --whois-only --data-dir "$data" norvane.test
   case "$out" in "% Serveur whois de test"*) ;; *) fail "rdap: a working whois server was not asked first" ;; esac
+  [ "$(whois_connections)" -gt "$connections" ] || fail "rdap: the whois servers logged no connection"
 
   run rdap --data-dir "$data" seul.seul
   check "rdap command" "0|Réponse RDAP de $base/seul.seul" "$status|$(printf '%s' "$out" | head -1)"
@@ -360,12 +370,40 @@ ipv6_checks() {
   printf '%s' "$saved" > "$FAKE_INTERNET_RESOLV"
 }
 
+# A resolver that never answers (5 s a question): a name of the hosts file is not asked
+# of it, and a name it is asked about is asked once. Each row: the command, the questions
+# it got (name and type; the lookup's own DNS step asks its default server for ANY), and
+# the milliseconds it must stay under: what it took before, less one question's wait.
+silent_resolver_checks() {
+  local saved log="$scratch/silent.log" pid args asked most started took
+  [ -x "$bin/fake_dns_server" ] || { echo "no fake_dns_server: silent resolver checks skipped"; return; }
+  "$bin/fake_dns_server" --address 127.0.0.55 --port 53 --silent >> "$log" 2>&1 &
+  pid=$!
+  for _ in $(seq 50); do grep -q '^listening on' "$log" && break; sleep 0.1; done
+  saved=$(cat "$FAKE_INTERNET_RESOLV"; echo .); saved=${saved%.}
+  printf 'nameserver 127.0.0.55\noptions timeout:5 attempts:1\n' > "$FAKE_INTERNET_RESOLV"
+  while IFS='|' read -r args asked most; do
+    : > "$log"
+    started=$(date +%s%N)
+    # shellcheck disable=SC2086
+    run ${args//DATA/$FAKE_INTERNET_DIR/data}
+    took=$((($(date +%s%N) - started) / 1000000))
+    check "silent resolver: $args asked" "$asked" "$(sort "$log" | tr '\n' ' ')"
+    [ "$took" -lt "$most" ] || fail "silent resolver: $args took $took ms, not under $most"
+  done <<'ROWS'
+lookup --dns-only --data-dir DATA whois.nic.test|whois.nic.test 255 |8000
+whois --server nowhere.test a.test|nowhere.test 1 nowhere.test 28 |9000
+ROWS
+  printf '%s' "$saved" > "$FAKE_INTERNET_RESOLV"
+  kill "$pid"; wait "$pid" 2>/dev/null
+}
+
 update_checks() {
   local published="$FAKE_INTERNET_DIR/update" installed="$scratch/installed"
   mkdir -p "$published" "$installed"
   printf '#20261208\r\n[test]\r\nserver1=127.0.0.53\r\n[fr]\r\nserver1=127.0.0.53\r\n' > "$published/dns.dat"
   printf '#20261208\r\ntest=whois.nic.test\r\nfr=whois.nic.test\r\n' > "$published/whois.dat"
-  cp "$FAKE_INTERNET_DIR/data/"*.dat "$installed/"
+  cp "$FAKE_INTERNET_DIR/data/"*.dat "$FAKE_INTERNET_DIR/data/rdap-local.json" "$installed/"
 
   run update --data-dir "$installed"
   check "update of old copies" "0|Les données DNS ont été mise à jour.
@@ -400,6 +438,7 @@ Les données RDAP ont été mise à jour.
 
 |" "$status|$out|$err"
   cmp "$published/rdap.json" "$installed/rdap.json" || fail "rdap.json not fetched"
+  cmp "$FAKE_INTERNET_DIR/data/rdap-local.json" "$installed/rdap-local.json" || fail "an update changed rdap-local.json"
   rm "$published/rdap.json"
 
   # A check refused (the server has no dns.dat): the dialog's texts, and a status of its own.
@@ -426,6 +465,7 @@ case "$mode" in
     dns_checks
     resolve_ip_checks
     ipv6_checks
+    silent_resolver_checks
     update_checks
     rdap_checks
     ;;
