@@ -1,5 +1,6 @@
 #include "dns/host_info.h"
 
+#include "net/socket/id_anti_freeze.h"
 #include "platform/address6.h"
 #include "runtime/text.h"
 
@@ -122,7 +123,9 @@ std::vector<std::string> IHostResolver::Addresses6Beside(const std::string& name
 
 std::vector<std::string> TSystemHostResolver::Addresses6Beside(const std::string& name)
 {
-    return winsock::SystemAddresses6(name);
+    const auto addresses = std::make_shared<std::vector<std::string>>();
+    RunBlockingCall([addresses, name] { *addresses = winsock::SystemAddresses6(name); });
+    return *addresses;
 }
 
 int32_t TSystemHostResolver::LastError() const { return winsock::WSAGetLastError(); }
