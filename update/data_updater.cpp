@@ -1,5 +1,6 @@
 #include "update/data_updater.h"
 
+#include "net/socket/id_anti_freeze.h"
 #include "net/socket/id_exceptions.h"
 #include "runtime/files.h"
 #include "update/data_stamp.h"
@@ -80,6 +81,8 @@ void TDataUpdater::CheckRdapData()
     } catch (const EIdProtocolReplyError&) {
         if (IdHTTP.StatusCode != 404) FailRdapCheck(kCheckingRdap);
         return;
+    } catch (const EIdStopped&) {
+        throw;  // closing the dialog ends the checks
     } catch (...) {
         return;
     }
@@ -117,6 +120,8 @@ void TDataUpdater::RunCheck(void (TDataUpdater::*check)())
     FCheckDone = false;
     try {
         (this->*check)();
+    } catch (const EIdStopped&) {
+        throw;
     } catch (...) {
     }
     if (!FCheckDone) ++FailedChecks;
@@ -204,5 +209,8 @@ void TDataUpdater::Pause(int milliseconds)
     if (OnPause)
         OnPause(milliseconds);
     else
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        SlicedWait(milliseconds, [](int32_t slice) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+            return 0;
+        });
 }
