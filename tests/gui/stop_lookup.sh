@@ -2,12 +2,13 @@
 # Usage: stop_lookup.sh <norvane executable> <screenshot folder>
 # The window during a lookup that waits on a silent loopback server, in a network
 # namespace of its own: one row per place a lookup can wait (a connect that is never
-# answered, a whois server that never replies, an RDAP server that never replies or whose name never resolves, a
-# system resolver whose name server never answers). Two seconds into each lookup the
-# window still takes a key (Ctrl+C in the name field, read back through the clipboard),
-# "Lancer", Enter and Ctrl+S do nothing, Échap stops the lookup, and the saved file holds
-# "Recherche interrompue.". Then the update dialog, waiting on a silent update server,
-# stops its check when closed. Last, Ctrl+Q mid-lookup ends the program with status 0.
+# answered, a whois server that never replies, an RDAP server that never replies or
+# whose name never resolves, a system resolver whose name server never answers). Two
+# seconds into each lookup the window still takes a key (Ctrl+C in the name field, read
+# back through the clipboard), "Lancer", Enter and Ctrl+S do nothing, Échap stops the
+# lookup, and the saved file holds "Recherche interrompue.". Then the update dialog,
+# waiting on a silent update server, stops its check when closed. Last, Ctrl+Q
+# mid-lookup ends the program with status 0.
 # Times are printed; the bounds checked are those of a window that froze.
 set -uo pipefail
 program=$1
