@@ -2,6 +2,7 @@
 
 #include "net/socket/id_exceptions.h"
 #include "rdap/bootstrap.h"
+#include "rdap/number_lookup.h"
 #include "rdap/rdap_error.h"
 #include "runtime/codepage.h"
 #include "runtime/text.h"
@@ -9,10 +10,15 @@
 #include <fstream>
 #include <sstream>
 
-void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const TShowError& showError)
+namespace {
+
+// Reads the bootstrap file `name` of the data folder into `into`: missing, it leaves it
+// empty and says nothing; damaged, it leaves it empty and tells the user.
+template <typename TBootstrap>
+void LoadBootstrapFile(TBootstrap& into, const std::string& dataDir, const std::string& name, const TShowError& showError)
 {
     into.Clear();
-    std::ifstream file(dataDir + "rdap.json", std::ios::binary);
+    std::ifstream file(dataDir + name, std::ios::binary);
     if (!file) return;
     std::ostringstream text;
     text << file.rdbuf();
@@ -20,9 +26,22 @@ void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const T
         into.Load(text.str());
     } catch (const ERdapBootstrapError& damaged) {
         // The path is UTF-8 and the message Windows-1252, as in the file layer's messages.
-        showError("Le fichier " + Utf8ToCp1252(dataDir) + "rdap.json est endommag\xE9 (" + damaged.Message() +
+        showError("Le fichier " + Utf8ToCp1252(dataDir) + name + " est endommag\xE9 (" + damaged.Message() +
                   ") : pas de recherche RDAP.");
     }
+}
+
+}  // namespace
+
+void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const TShowError& showError)
+{
+    LoadBootstrapFile(into, dataDir, "rdap.json", showError);
+}
+
+void LoadRdapNumberBootstraps(TRdapNumberServers& into, const std::string& dataDir, const TShowError& showError)
+{
+    for (const TNumberFamily family : {TNumberFamily::Ipv4, TNumberFamily::Ipv6, TNumberFamily::Asn})
+        LoadBootstrapFile(into.For(family), dataDir, std::string(NumberBootstrapName(family)) + ".json", showError);
 }
 
 std::string ExtensionOf(const std::string& name)

@@ -5,12 +5,16 @@
 #include <string>
 
 class TRdapBootstrap;
+struct TRdapNumberServers;
 
 // What the lookup needs of RDAP (registration data over HTTPS), beside whois.
 
 // Reads rdap.json of the data folder (ending with "/") into `into`. A missing file leaves
 // it empty and says nothing: no RDAP. A damaged one leaves it empty and tells the user.
 void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const TShowError& showError);
+// The same for the address and AS number files: ipv4.json, ipv6.json and asn.json, each
+// on its own (a missing one is no RDAP for that family alone).
+void LoadRdapNumberBootstraps(TRdapNumberServers& into, const std::string& dataDir, const TShowError& showError);
 
 // The extension of a name (after its last "."), in small letters; "" without a ".".
 std::string ExtensionOf(const std::string& name);

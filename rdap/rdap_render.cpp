@@ -1,7 +1,7 @@
 #include "rdap/rdap_render.h"
 
 #include "rdap/json_access.h"
-#include "rdap/rdap_error.h"
+#include "rdap/render_writer.h"
 #include "rdap/vcard.h"
 
 #include <string_view>
@@ -14,40 +14,7 @@ using rdap_json::List;
 using rdap_json::Member;
 using rdap_json::Scalar;
 using rdap_json::Text;
-
-class TWriter {
-public:
-    // "Label: value", left out when the value is empty.
-    void Field(std::string_view label, const std::string& value)
-    {
-        if (value.empty()) return;
-        Out.append(label).append(": ").append(rdap_json::Clean(value)).append("\r\n");
-    }
-    void Line(const std::string& text) { Out.append(rdap_json::Clean(text)).append("\r\n"); }
-    void Blank() { Out.append("\r\n"); }
-    std::string Out;
-};
-
-std::string EventDate(const json& object, std::string_view action)
-{
-    for (const json& event : List(object, "events"))
-        if (Text(event, "eventAction") == action) return Text(event, "eventDate");
-    return {};
-}
-
-const json* EntityWithRole(const json& object, std::string_view role)
-{
-    for (const json& entity : List(object, "entities"))
-        if (HasRole(entity, role)) return &entity;
-    return nullptr;
-}
-
-std::string LinkHref(const json& object, std::string_view rel, std::string_view type = {})
-{
-    for (const json& link : List(object, "links"))
-        if (Text(link, "rel") == rel && (type.empty() || Text(link, "type") == type)) return Text(link, "href");
-    return {};
-}
+using namespace rdap_render;
 
 void WriteRegistrar(TWriter& w, const json& domain)
 {
@@ -101,25 +68,11 @@ void WriteContacts(TWriter& w, const json& domain)
             if (HasRole(entity, role)) WriteContact(w, who, ReadVcard(entity));
 }
 
-void WriteNotes(TWriter& w, const json& notes)
-{
-    for (const json& note : notes) {
-        w.Blank();
-        if (const std::string title = Text(note, "title"); !title.empty()) w.Line(title);
-        for (const json& line : List(note, "description"))
-            if (line.is_string()) w.Line(line.get<std::string>());
-        for (const json& link : List(note, "links"))
-            if (const std::string href = Text(link, "href"); !href.empty()) w.Line(href);
-    }
-}
-
 }  // namespace
 
 TRdapRendering RenderRdapDomain(const std::string& url, std::string_view body)
 {
-    const json domain = json::parse(body.begin(), body.end(), nullptr, false);
-    if (domain.is_discarded() || !domain.is_object())
-        throw ERdapError("RDAP reply from " + url + " is not a JSON object.");
+    const json domain = ParseObject(url, body);
     TWriter w;
     w.Line("R\xC3\xA9ponse RDAP de " + url);
     w.Blank();
@@ -136,9 +89,6 @@ TRdapRendering RenderRdapDomain(const std::string& url, std::string_view body)
     WriteContacts(w, domain);
     WriteNotes(w, List(domain, "remarks"));
     WriteNotes(w, List(domain, "notices"));
-    if (const std::string update = EventDate(domain, "last update of RDAP database"); !update.empty()) {
-        w.Blank();
-        w.Line(">>> Last update of RDAP database: " + update + " <<<");
-    }
+    WriteDatabaseUpdate(w, domain);
     return {std::move(w.Out), LinkHref(domain, "related", "application/rdap+json")};
 }

@@ -7,6 +7,7 @@ struct TRdapReply {
     long Status = 0;
     std::string Body;
     std::string RetryAfter;  // the last reply's Retry-After header, as sent
+    std::string Url;         // the address that gave the reply, after redirects
 };
 
 struct TRdapLimits {

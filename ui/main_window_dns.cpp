@@ -120,6 +120,7 @@ void TFMain::WireDnsPage()
     }));
     connect(ui->SpeedButton1, &QToolButton::clicked, this, &TFMain::SpeedButton1Click);
     connect(ui->LabeledEditIP, &TLabeledEdit::KeyUp, this, &TFMain::LabeledEditIPKeyUp);
+    WireRegistration();
 }
 
 void TFMain::ShowHostInfo(const std::string& name)
@@ -177,6 +178,9 @@ void TFMain::SpeedButton1Click()
     const QString shown = ui->EditURL->text();
     const std::string result = ResolveIpField(resolver, ToAnsi(ui->LabeledEditIP->text()), ToAnsi(shown));
     if (FromAnsi(result) != shown) ui->EditURL->setText(FromAnsi(result));
+    // The host name is shown before the registry is asked.
+    ui->EditURL->repaint();
+    ShowAddressRegistration();
 }
 
 void TFMain::LabeledEditIPKeyUp(int key, Qt::KeyboardModifiers)

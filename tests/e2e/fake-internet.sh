@@ -71,7 +71,8 @@ cat > "/etc/netns/$ns/hosts" <<HOSTS
 127.0.0.1 localhost.fake loopback-name
 127.0.0.43 whois.nic.test
 127.0.0.80 $update_host
-127.0.0.44 rdap.nic.test rdap.registrar.test rdap.other.test rdap.rogue.test
+127.0.0.44 rdap.nic.test rdap.registrar.test rdap.other.test rdap.rogue.test rdap.nord.test rdap.sud.test
+45.1.2.3 hote.nord.test
 HOSTS
 printf 'hosts: files dns\nnetworks: files\n' > "/etc/netns/$ns/nsswitch.conf"
 # Servers are started with `ip netns exec` itself in the background (it becomes the

@@ -1,0 +1,36 @@
+#pragma once
+#include "rdap/json_access.h"
+
+#include <string>
+#include <string_view>
+
+// What the renderings of RDAP objects share: the text they write and the members every
+// object kind has (events, entities, links, remarks and notices).
+namespace rdap_render {
+
+using rdap_json::json;
+
+// Text in lines ended by CR LF, every piece of the reply cleaned of control characters.
+class TWriter {
+public:
+    // "Label: value", left out when the value is empty.
+    void Field(std::string_view label, const std::string& value);
+    void Line(const std::string& text);
+    void Blank() { Out.append("\r\n"); }
+    std::string Out;
+};
+
+// The date of the object's first event of that action, "" when none.
+std::string EventDate(const json& object, std::string_view action);
+// The object's first entity with that role, nullptr when none.
+const json* EntityWithRole(const json& object, std::string_view role);
+// The href of the object's first link of that relation (and media type, when given).
+std::string LinkHref(const json& object, std::string_view rel, std::string_view type = {});
+// Remarks or notices: each after a blank line, its title, its lines and its links.
+void WriteNotes(TWriter& w, const json& notes);
+// The last line of a rendering, when the server says when its database was updated.
+void WriteDatabaseUpdate(TWriter& w, const json& object);
+// The parsed body; raises ERdapError naming the URL when it is no JSON object.
+json ParseObject(const std::string& url, std::string_view body);
+
+}  // namespace rdap_render
