@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,9 +1,8 @@
 #include "rdap/number_bootstrap.h"
 
-#include "rdap/rdap_error.h"
+#include "rdap/bootstrap_file.h"
 
 #include <arpa/inet.h>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <set>
@@ -12,8 +11,6 @@
 namespace {
 
 using nlohmann::json;
-
-[[noreturn]] void Damaged(const std::string& why) { throw ERdapBootstrapError("not an RDAP bootstrap file: " + why); }
 
 // A decimal number of at most `digits` digits and at most `max`.
 bool ParseDecimal(std::string_view text, size_t digits, uint64_t max, uint64_t& value)
@@ -54,21 +51,6 @@ bool ParseAsRange(std::string_view text, TRdapNumber& first, TRdapNumber& last)
     first = low;
     last = high;
     return true;
-}
-
-// The first https URL of a service, made to end with "/"; "" when it has none.
-std::string HttpsBase(const json& urls)
-{
-    for (const json& url : urls) {
-        if (!url.is_string()) continue;
-        std::string text = url.get<std::string>();
-        std::string scheme = text.substr(0, 8);
-        for (char& c : scheme) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (scheme != "https://" || text.size() <= 8) continue;
-        if (text.back() != '/') text += '/';
-        return text;
-    }
-    return {};
 }
 
 struct TBlock {
@@ -143,31 +125,24 @@ void TRdapNumberBootstrap::Clear()
 void TRdapNumberBootstrap::Load(std::string_view text)
 {
     Clear();
-    const json root = json::parse(text.begin(), text.end(), nullptr, false);
-    if (root.is_discarded()) Damaged("malformed JSON");
-    if (!root.is_object()) Damaged("no JSON object");
-    const auto services = root.find("services");
-    if (services == root.end() || !services->is_array()) Damaged("no \"services\" list");
+    const json root = rdap_bootstrap::Parse(text);
     std::vector<TBlock> blocks;
     std::vector<std::string> bases;
-    for (const json& service : *services) {
-        if (!service.is_array() || service.size() < 2 || !service[0].is_array() || !service[1].is_array())
-            Damaged("a service is not a pair of lists");
-        const std::string base = HttpsBase(service[1]);
+    for (const json& service : root.at("services")) {
+        const std::string base = rdap_bootstrap::HttpsBase(service[1]);
         if (!base.empty()) bases.push_back(base);
         for (const json& entry : service[0]) {
             TBlock block{0, 0, base.empty() ? -1 : static_cast<int>(bases.size() - 1)};
             if (!entry.is_string() || !ParseNumberBlock(FFamily, entry.get_ref<const std::string&>(), block.First, block.Last))
-                Damaged(FFamily == TNumberFamily::Asn ? "an entry is not a range of AS numbers"
-                                                      : "an entry is not an address prefix of its family");
+                rdap_bootstrap::Damaged(FFamily == TNumberFamily::Asn ? "an entry is not a range of AS numbers"
+                                                                      : "an entry is not an address prefix of its family");
             blocks.push_back(block);
         }
     }
     std::vector<TRdapNumber> starts;
     std::vector<int> baseOf;
     if (!blocks.empty()) Segment(blocks, starts, baseOf);
-    const auto publication = root.find("publication");
-    FPublication = publication != root.end() && publication->is_string() ? publication->get<std::string>() : "";
+    FPublication = rdap_bootstrap::Publication(root);
     FStarts = std::move(starts);
     FBaseOf = std::move(baseOf);
     FBases = std::move(bases);

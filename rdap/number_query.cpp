@@ -17,10 +17,11 @@ std::string_view Trimmed(std::string_view text)
 struct TSpecialRange {
     TNumberFamily Family;
     const char* Block;
-    const char* What;  // UTF-8
+    const char* What;  // UTF-8; for AS numbers, with the RFC that sets the range apart
 };
 
-// IANA's special-purpose registries, multicast and the reserved IPv4 class E besides.
+// IANA's special-purpose registries (addresses: RFC 6890 and its updates), multicast and
+// the reserved IPv4 class E besides.
 const TSpecialRange kSpecialRanges[] = {
     {TNumberFamily::Ipv4, "0.0.0.0/8", "\xC2\xAB ce r\xC3\xA9seau \xC2\xBB"},
     {TNumberFamily::Ipv4, "10.0.0.0/8", "r\xC3\xA9seau priv\xC3\xA9"},
@@ -50,14 +51,14 @@ const TSpecialRange kSpecialRanges[] = {
     {TNumberFamily::Ipv6, "fc00::/7", "adresses locales uniques"},
     {TNumberFamily::Ipv6, "fe80::/10", "lien local"},
     {TNumberFamily::Ipv6, "ff00::/8", "multidiffusion"},
-    {TNumberFamily::Asn, "0", "r\xC3\xA9serv\xC3\xA9"},
-    {TNumberFamily::Asn, "23456", "AS_TRANS"},
-    {TNumberFamily::Asn, "64496-64511", "documentation"},
-    {TNumberFamily::Asn, "64512-65534", "usage priv\xC3\xA9"},
-    {TNumberFamily::Asn, "65535", "r\xC3\xA9serv\xC3\xA9"},
-    {TNumberFamily::Asn, "65536-65551", "documentation"},
-    {TNumberFamily::Asn, "4200000000-4294967294", "usage priv\xC3\xA9"},
-    {TNumberFamily::Asn, "4294967295", "r\xC3\xA9serv\xC3\xA9"},
+    {TNumberFamily::Asn, "0", "r\xC3\xA9serv\xC3\xA9, RFC 7607"},
+    {TNumberFamily::Asn, "23456", "AS_TRANS, RFC 6793"},
+    {TNumberFamily::Asn, "64496-64511", "documentation, RFC 5398"},
+    {TNumberFamily::Asn, "64512-65534", "usage priv\xC3\xA9, RFC 6996"},
+    {TNumberFamily::Asn, "65535", "r\xC3\xA9serv\xC3\xA9, RFC 7300"},
+    {TNumberFamily::Asn, "65536-65551", "documentation, RFC 5398"},
+    {TNumberFamily::Asn, "4200000000-4294967294", "usage priv\xC3\xA9, RFC 6996"},
+    {TNumberFamily::Asn, "4294967295", "r\xC3\xA9serv\xC3\xA9, RFC 7300"},
 };
 
 const char* SpecialPurpose(const TNumberQuery& query)
@@ -110,8 +111,8 @@ std::optional<std::string> SpecialPurposeLine(const TNumberQuery& query)
     const char* what = SpecialPurpose(query);
     if (what == nullptr) return std::nullopt;
     if (query.Family == TNumberFamily::Asn)
-        return "AS" + query.Text + " : num\xC3\xA9ro d'AS \xC3\xA0 usage particulier (" + what +
-               ", RFC 6890 et suivantes) : aucun registre n'est interrog\xC3\xA9.";
+        return "AS" + query.Text + " : num\xC3\xA9ro d'AS \xC3\xA0 usage particulier (" + std::string(what) +
+               ") : aucun registre n'est interrog\xC3\xA9.";
     return query.Text + " : adresse \xC3\xA0 usage particulier (" + what +
            ", RFC 6890) : aucun registre n'est interrog\xC3\xA9.";
 }

@@ -9,11 +9,6 @@
 
 namespace {
 
-using rdap_json::json;
-using rdap_json::List;
-using rdap_json::Member;
-using rdap_json::Scalar;
-using rdap_json::Text;
 using namespace rdap_render;
 
 // Entities hold entities (the abuse contact of the holder, say): this far down, no further.

@@ -8,12 +8,6 @@
 
 namespace {
 
-using rdap_json::HasRole;
-using rdap_json::json;
-using rdap_json::List;
-using rdap_json::Member;
-using rdap_json::Scalar;
-using rdap_json::Text;
 using namespace rdap_render;
 
 void WriteRegistrar(TWriter& w, const json& domain)

@@ -4,10 +4,6 @@
 
 namespace rdap_render {
 
-using rdap_json::HasRole;
-using rdap_json::List;
-using rdap_json::Text;
-
 void TWriter::Field(std::string_view label, const std::string& value)
 {
     if (value.empty()) return;

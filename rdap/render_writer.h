@@ -8,7 +8,12 @@
 // object kind has (events, entities, links, remarks and notices).
 namespace rdap_render {
 
+using rdap_json::HasRole;
 using rdap_json::json;
+using rdap_json::List;
+using rdap_json::Member;
+using rdap_json::Scalar;
+using rdap_json::Text;
 
 // Text in lines ended by CR LF, every piece of the reply cleaned of control characters.
 class TWriter {
