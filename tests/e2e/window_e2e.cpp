@@ -340,6 +340,7 @@ private slots:
             offered = menu != nullptr && menu->actions().size() == 1 &&
                       menu->actions()[0]->text() == QStringLiteral("Qui détient cette adresse ?");
             if (menu == nullptr) return;
+            QTest::qWaitForWindowExposed(menu);
             menu->grab().save(Screenshots + QStringLiteral("/dns-page-address-menu.png"));
             QTest::keyClick(menu, Qt::Key_Down);
             QTest::keyClick(menu, Qt::Key_Return);
