@@ -12,22 +12,26 @@
 
 namespace {
 
-// Reads the bootstrap file `name` of the data folder into `into`: missing, it leaves it
-// empty and says nothing; damaged, it leaves it empty and tells the user.
+enum class TFileRead { Missing, Loaded, Damaged };
+
+// Reads dataDir + name into `into`, a bootstrap for domains or for numbers. A damaged file
+// is told to the user, the message ending with `consequence`.
 template <typename TBootstrap>
-void LoadBootstrapFile(TBootstrap& into, const std::string& dataDir, const std::string& name, const TShowError& showError)
+TFileRead LoadBootstrapFile(TBootstrap& into, const std::string& dataDir, const std::string& name,
+                            const char* consequence, const TShowError& showError)
 {
-    into.Clear();
     std::ifstream file(dataDir + name, std::ios::binary);
-    if (!file) return;
+    if (!file) return TFileRead::Missing;
     std::ostringstream text;
     text << file.rdbuf();
     try {
         into.Load(text.str());
+        return TFileRead::Loaded;
     } catch (const ERdapBootstrapError& damaged) {
         // The path is UTF-8 and the message Windows-1252, as in the file layer's messages.
-        showError("Le fichier " + Utf8ToCp1252(dataDir) + name + " est endommag\xE9 (" + damaged.Message() +
-                  ") : pas de recherche RDAP.");
+        showError("Le fichier " + Utf8ToCp1252(dataDir) + name + " est endommag\xE9 (" + damaged.Message() + ") : " +
+                  consequence + ".");
+        return TFileRead::Damaged;
     }
 }
 
@@ -35,13 +39,22 @@ void LoadBootstrapFile(TBootstrap& into, const std::string& dataDir, const std::
 
 void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const TShowError& showError)
 {
-    LoadBootstrapFile(into, dataDir, "rdap.json", showError);
+    into.Clear();
+    if (LoadBootstrapFile(into, dataDir, "rdap.json", "pas de recherche RDAP", showError) == TFileRead::Damaged) return;
+    // The user's own servers, read after the published ones: theirs win.
+    TRdapBootstrap local;
+    if (LoadBootstrapFile(local, dataDir, "rdap-local.json", "ses serveurs RDAP sont ignor\xE9s", showError) ==
+        TFileRead::Loaded)
+        into.Override(local);
 }
 
 void LoadRdapNumberBootstraps(TRdapNumberServers& into, const std::string& dataDir, const TShowError& showError)
 {
-    for (const TNumberFamily family : {TNumberFamily::Ipv4, TNumberFamily::Ipv6, TNumberFamily::Asn})
-        LoadBootstrapFile(into.For(family), dataDir, std::string(NumberBootstrapName(family)) + ".json", showError);
+    for (const TNumberFamily family : {TNumberFamily::Ipv4, TNumberFamily::Ipv6, TNumberFamily::Asn}) {
+        into.For(family).Clear();
+        LoadBootstrapFile(into.For(family), dataDir, std::string(NumberBootstrapName(family)) + ".json",
+                          "pas de recherche RDAP", showError);
+    }
 }
 
 std::string ExtensionOf(const std::string& name)
