@@ -165,7 +165,7 @@ TEST_F(DataFolders, SeedingAndUpdatingTogetherNeverShowAPartialFile)
         }
         EXPECT_EQ(failures, 0) << round;
         EXPECT_EQ(ReadFileBytes(data + "whois.dat"), updated) << round;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 4) << round;  // the four data files
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 7) << round;  // the seven data files
     }
 }
 
