@@ -13,8 +13,8 @@ std::string AddressRegistrationText(const TRdapNumberServers& servers, const std
         line = "\xC2\xAB " + field + " \xC2\xBB n'est pas une adresse IPv4 ou IPv6 : pas de recherche RDAP.";
     } catch (const ERdapNoServer& none) {
         line = none.Message();
-    } catch (const std::exception& failure) {
-        line = "La recherche RDAP a \xC3\xA9" "chou\xC3\xA9 : " + std::string(failure.what());
+    } catch (const ERdapError& failure) {
+        line = "La recherche RDAP a \xC3\xA9" "chou\xC3\xA9 : " + failure.Message();
     }
     return rdap_json::Clean(line) + "\r\n";
 }
