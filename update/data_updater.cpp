@@ -1,5 +1,8 @@
 #include "update/data_updater.h"
 
+#include "net/socket/id_exceptions.h"
+#include "rdap/number_bootstrap.h"
+#include "rdap/rdap_error.h"
 #include "runtime/files.h"
 #include "update/data_stamp.h"
 
@@ -13,6 +16,36 @@ const char* const kInvalidReply = "Retour du serveur invalide";
 
 // Reads one data file's stamp; false when the file is unusable.
 bool ReadStamp(const std::string& path, std::string& stamp) { return StampOfText(ReadFileBytes(path), stamp); }
+
+}  // namespace
+
+// A bootstrap file the update server may publish: asked as name=Name, kept as Name.json.
+struct TDataUpdater::TBootstrapFile {
+    const char* Name;
+    std::string TDataUpdater::*Stamp;
+    // Whether a body is a file of that kind; its "publication" is read apart.
+    bool (*Readable)(std::string_view body);
+};
+
+namespace {
+
+template <TNumberFamily family>
+bool ReadsAsNumbers(std::string_view body)
+{
+    try {
+        TRdapNumberBootstrap(family).Load(body);
+        return true;
+    } catch (const ERdapBootstrapError&) {
+        return false;
+    }
+}
+
+const TDataUpdater::TBootstrapFile kBootstrapFiles[] = {
+    {"rdap", &TDataUpdater::RdapStamp, [](std::string_view) { return true; }},
+    {"ipv4", &TDataUpdater::Ipv4Stamp, ReadsAsNumbers<TNumberFamily::Ipv4>},
+    {"ipv6", &TDataUpdater::Ipv6Stamp, ReadsAsNumbers<TNumberFamily::Ipv6>},
+    {"asn", &TDataUpdater::AsnStamp, ReadsAsNumbers<TNumberFamily::Asn>},
+};
 
 }  // namespace
 
@@ -42,10 +75,13 @@ void TDataUpdater::ReadStamps()
         DataCorrupt = true;
         return;
     }
-    RdapStamp.clear();
-    try {
-        PublicationOfText(ReadFileBytes(DataDir + "rdap.json"), RdapStamp);
-    } catch (const std::exception&) {
+    for (const TBootstrapFile& file : kBootstrapFiles) {
+        std::string& stamp = this->*file.Stamp;
+        stamp.clear();
+        try {
+            PublicationOfText(ReadFileBytes(DataDir + file.Name + ".json"), stamp);
+        } catch (const std::exception&) {
+        }
     }
 }
 
@@ -71,32 +107,52 @@ void TDataUpdater::RunChecks()
 
 void TDataUpdater::CheckRdapData()
 {
-    // Quiet until the server answers: one that does not publish rdap.json, or that fails
-    // this optional third question, leaves the dialog as the two checks left it.
+    // Quiet until the server answers: one that publishes none of these files, or that
+    // fails these optional questions, leaves the dialog as the two checks left it.
+    bool answered = false, updated = false, failed = false;
+    for (const TBootstrapFile& file : kBootstrapFiles) {
+        IdHTTP.Reply.Reset();
+        IdHTTP.Request.Reset();
+        TBootstrapOutcome outcome = TBootstrapOutcome::Gone;
+        try {
+            outcome = CheckBootstrapFile(file);
+        } catch (const EIdProtocolReplyError&) {
+            // An error status: a file the server does not publish (404), or a refusal.
+            outcome = IdHTTP.StatusCode == 404 ? TBootstrapOutcome::Unpublished : TBootstrapOutcome::Failed;
+        } catch (...) {
+        }
+        if (outcome == TBootstrapOutcome::Gone) break;
+        const bool current = outcome == TBootstrapOutcome::Current || outcome == TBootstrapOutcome::Updated;
+        answered = answered || outcome != TBootstrapOutcome::Unpublished;
+        updated = updated || outcome == TBootstrapOutcome::Updated;
+        // A server that answers wrongly has failed this check, as it would the others.
+        if (outcome == TBootstrapOutcome::Failed) ++FailedChecks, failed = true;
+        // The address and AS files come with rdap.json: a server that does not publish
+        // it, or fails it, is asked no more.
+        if (file.Stamp == &TDataUpdater::RdapStamp && !current) break;
+    }
+    if (!answered) return;
+    LabelRdap = failed    ? kInvalidReply
+                : updated ? "Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour."
+                          : "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
+    Repaint(&TDataUpdater::LabelRdap);
+}
+
+TDataUpdater::TBootstrapOutcome TDataUpdater::CheckBootstrapFile(const TBootstrapFile& file)
+{
     IdHTTP.Host = UpdateHost;
-    const std::string body = IdHTTP.GetText("update-whois.php?date=" + RdapStamp + "&name=rdap");
+    const std::string body = IdHTTP.GetText("update-whois.php?date=" + this->*file.Stamp + "&name=" + file.Name);
     std::string newStamp;
     switch (IdHTTP.StatusCode) {
-    case 404:
-        return;
     case 201:
-        LabelRdap = "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
-        break;
+        return TBootstrapOutcome::Current;
     case 202:
-        if (!PublicationOfText(body, newStamp)) {
-            LabelRdap = kInvalidReply;
-            break;
-        }
-        ReplaceFileAtomically(DataDir + "rdap.json", body);
-        LabelRdap = "Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour.";
-        break;
+        if (!PublicationOfText(body, newStamp) || !file.Readable(body)) return TBootstrapOutcome::Failed;
+        ReplaceFileAtomically(DataDir + file.Name + ".json", body);
+        return TBootstrapOutcome::Updated;
     default:
-        LabelRdap = kInvalidReply;
-        break;
+        return TBootstrapOutcome::Failed;
     }
-    // A server that answers wrongly has failed this check, as it would the others.
-    if (LabelRdap == kInvalidReply) ++FailedChecks;
-    Repaint(&TDataUpdater::LabelRdap);
 }
 
 void TDataUpdater::RunCheck(void (TDataUpdater::*check)())

@@ -437,7 +437,7 @@ Les données Whois n'ont pas besoin d'être mise à jour.
   cmp "$published/dns.dat" "$installed/dns.dat" || fail "dns.dat not created"
 
   # A server publishing rdap.json: fetched after the two checks, named on a line of its own.
-  cp "$FAKE_INTERNET_DIR/data/rdap.json" "$published/"
+  cp "$FAKE_INTERNET_DIR/data/rdap.json" "$FAKE_INTERNET_DIR/data/ipv6.json" "$published/"
   run update --data-dir "$installed"
   check "update with rdap.json published" "0|Les données DNS n'ont pas besoin d'être mise à jour.
 Les données Whois n'ont pas besoin d'être mise à jour.
@@ -445,8 +445,9 @@ Les données RDAP ont été mise à jour.
 
 |" "$status|$out|$err"
   cmp "$published/rdap.json" "$installed/rdap.json" || fail "rdap.json not fetched"
+  cmp "$published/ipv6.json" "$installed/ipv6.json" || fail "ipv6.json not fetched with rdap.json"
   cmp "$FAKE_INTERNET_DIR/data/rdap-local.json" "$installed/rdap-local.json" || fail "an update changed rdap-local.json"
-  rm "$published/rdap.json"
+  rm "$published/rdap.json" "$published/ipv6.json"
 
   # A check refused (the server has no dns.dat): the dialog's texts, and a status of its own.
   mv "$published/dns.dat" "$scratch/published-dns.dat"

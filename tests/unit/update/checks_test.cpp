@@ -198,8 +198,11 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
         // its line "Retour du serveur invalide" (a 200, a 202 without a stamp), it failed.
         EXPECT_EQ(h.Updater.FailedChecks, !dnsDone + (c.labelWhois != kWhoisCurrent) + (h.Updater.LabelRdap == kInvalid))
             << c.name;
-        // A server that failed both checks is not asked about rdap.json.
-        EXPECT_EQ(server.ConnectionCount(), !dnsDone && c.labelWhois != kWhoisCurrent ? 2u : 3u) << c.name;
+        // A server that failed both checks is not asked about rdap.json; one that has it
+        // current is asked about ipv4.json, ipv6.json and asn.json as well.
+        const bool rdapCurrent = h.Updater.LabelRdap == "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
+        EXPECT_EQ(rdapCurrent, c.whoisReply == Reply("201 Created", "") && (dnsDone || c.labelWhois == kWhoisCurrent)) << c.name;
+        EXPECT_EQ(server.ConnectionCount(), !dnsDone && c.labelWhois != kWhoisCurrent ? 2u : rdapCurrent ? 6u : 3u) << c.name;
     }
 }
 
