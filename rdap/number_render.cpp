@@ -60,7 +60,7 @@ void WriteHolderAndAbuse(TWriter& w, const json& object)
 {
     if (const json* holder = NestedEntityWithRole(object, "registrant", 0)) {
         const TVcard card = ReadVcard(*holder);
-        w.Field("Organization", card.Organization.empty() ? card.Name : card.Organization);
+        w.Field("Organization", card.Organization.empty() ? EntityName(*holder) : card.Organization);
         w.Field("OrgId", Text(*holder, "handle"));
     }
     if (const json* abuse = NestedEntityWithRole(object, "abuse", kEntityDepth)) {

@@ -1,10 +1,12 @@
 #include "rdap/rdap_render.h"
 
 #include "rdap/json_access.h"
+#include "rdap/redactions.h"
 #include "rdap/render_writer.h"
 #include "rdap/vcard.h"
 
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -14,7 +16,7 @@ void WriteRegistrar(TWriter& w, const json& domain)
 {
     const json* registrar = EntityWithRole(domain, "registrar");
     if (registrar == nullptr) return;
-    w.Field("Registrar", ReadVcard(*registrar).Name);
+    w.Field("Registrar", EntityName(*registrar));
     for (const json& id : List(*registrar, "publicIds"))
         if (Text(id, "type") == "IANA Registrar ID") w.Field("Registrar IANA ID", Scalar(Member(id, "identifier")));
     w.Field("Registrar URL", LinkHref(*registrar, "about"));
@@ -42,24 +44,42 @@ void WriteDnssec(TWriter& w, const json& domain)
 // What a redacted field holds in place of the data (RFC 9537 leaves it empty or says so).
 bool Shown(const std::string& value) { return !value.empty() && value.rfind("REDACTED", 0) != 0 && value.rfind("Redacted", 0) != 0; }
 
-void WriteContact(TWriter& w, const std::string& who, const TVcard& card)
+void WriteContact(TWriter& w, const std::string& who, const TVcard& card, const std::string& handle)
 {
+    // A contact known by its handle alone is named by it, as port-43 whois names it.
+    if (!Shown(card.Name)) w.Field(who, handle);
     const std::pair<const char*, const std::string*> fields[] = {
         {" Name", &card.Name},         {" Organization", &card.Organization}, {" Street", &card.Street},
         {" City", &card.City},         {" State/Province", &card.Region},     {" Postal Code", &card.PostalCode},
         {" Country", &card.Country},   {" Phone", &card.Phone},               {" Fax", &card.Fax},
         {" Email", &card.Email}};
-    for (const auto& [label, value] : fields)
-        if (Shown(*value)) w.Field(who + label, *value);
+    for (const auto& [label, value] : fields) w.Field(who + label, Shown(*value) ? *value : std::string());
 }
 
 void WriteContacts(TWriter& w, const json& domain)
 {
     static const std::pair<const char*, const char*> roles[] = {
         {"registrant", "Registrant"}, {"administrative", "Admin"}, {"technical", "Tech"}, {"billing", "Billing"}};
-    for (const auto& [role, who] : roles)
-        for (const json& entity : List(domain, "entities"))
-            if (HasRole(entity, role)) WriteContact(w, who, ReadVcard(entity));
+    for (const auto& [role, who] : roles) {
+        bool present = false;
+        for (const json& entity : List(domain, "entities")) {
+            if (!HasRole(entity, role)) continue;
+            present = true;
+            WriteContact(w, who, ReadVcard(entity), Text(entity, "handle"));
+        }
+        // A contact withheld whole still shows which of its fields were withheld.
+        if (!present) WriteContact(w, who, TVcard{}, "");
+    }
+}
+
+// What was withheld that no field of the layout stands for.
+void WriteOtherRedactions(TWriter& w, const TRedactions& redactions)
+{
+    const std::vector<const TRedactions::TEntry*> rest = redactions.Rest();
+    if (rest.empty()) return;
+    w.Blank();
+    w.Line("Redacted");
+    for (const TRedactions::TEntry* entry : rest) w.Line(entry->Name + " (" + entry->Method + ")");
 }
 
 }  // namespace
@@ -67,7 +87,8 @@ void WriteContacts(TWriter& w, const json& domain)
 TRdapRendering RenderRdapDomain(const std::string& url, std::string_view body)
 {
     const json domain = ParseObject(url, body);
-    TWriter w;
+    TRedactions redactions(domain);
+    TWriter w(&redactions);
     w.Line("R\xC3\xA9ponse RDAP de " + url);
     w.Blank();
     w.Field("Domain Name", Text(domain, "ldhName"));
@@ -81,6 +102,7 @@ TRdapRendering RenderRdapDomain(const std::string& url, std::string_view body)
     for (const json& server : List(domain, "nameservers")) w.Field("Name Server", Text(server, "ldhName"));
     WriteDnssec(w, domain);
     WriteContacts(w, domain);
+    WriteOtherRedactions(w, redactions);
     WriteNotes(w, List(domain, "remarks"));
     WriteNotes(w, List(domain, "notices"));
     WriteDatabaseUpdate(w, domain);

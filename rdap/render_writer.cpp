@@ -2,15 +2,29 @@
 
 #include "rdap/rdap_error.h"
 
+#include <algorithm>
+
 namespace rdap_render {
 
 void TWriter::Field(std::string_view label, const std::string& value)
 {
-    if (value.empty()) return;
-    Out.append(label).append(": ").append(rdap_json::Clean(value)).append("\r\n");
+    const bool redacted = FRedactions != nullptr && FRedactions->Take(label);
+    if (value.empty() && !redacted) return;
+    Out.append(label).append(": ").append(value.empty() ? "REDACTED" : rdap_json::Clean(value)).append("\r\n");
 }
 
-void TWriter::Line(const std::string& text) { Out.append(rdap_json::Clean(text)).append("\r\n"); }
+void TWriter::Line(std::string_view text) { Out.append(rdap_json::Clean(text)).append("\r\n"); }
+
+void TWriter::Paragraphs(std::string_view text)
+{
+    if (text.empty()) Blank();
+    while (!text.empty()) {
+        const size_t end = std::min(text.find_first_of("\r\n"), text.size());
+        Line(text.substr(0, end));
+        const size_t breakLength = text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+        text.remove_prefix(std::min(end + breakLength, text.size()));
+    }
+}
 
 std::string EventDate(const json& object, std::string_view action)
 {
@@ -39,7 +53,7 @@ void WriteNotes(TWriter& w, const json& notes)
         w.Blank();
         if (const std::string title = Text(note, "title"); !title.empty()) w.Line(title);
         for (const json& line : List(note, "description"))
-            if (line.is_string()) w.Line(line.get<std::string>());
+            if (line.is_string()) w.Paragraphs(line.get_ref<const std::string&>());
         for (const json& link : List(note, "links"))
             if (const std::string href = Text(link, "href"); !href.empty()) w.Line(href);
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include "rdap/json_access.h"
+#include "rdap/redactions.h"
 
 #include <string>
 #include <string_view>
@@ -18,11 +19,21 @@ using rdap_json::Text;
 // Text in lines ended by CR LF, every piece of the reply cleaned of control characters.
 class TWriter {
 public:
-    // "Label: value", left out when the value is empty.
+    // With redactions, a field the registry withheld is said to be (RFC 9537).
+    explicit TWriter(TRedactions* redactions = nullptr) : FRedactions(redactions) {}
+
+    // "Label: value"; without a value, "Label: REDACTED" when the registry withheld that
+    // field (said once), nothing otherwise.
     void Field(std::string_view label, const std::string& value);
-    void Line(const std::string& text);
+    void Line(std::string_view text);
+    // Free text of the registry's: its line breaks (LF, CR LF, CR) are its paragraphs, one
+    // line each; a break at the very end opens none, an empty text is an empty line.
+    void Paragraphs(std::string_view text);
     void Blank() { Out.append("\r\n"); }
     std::string Out;
+
+private:
+    TRedactions* FRedactions;
 };
 
 // The date of the object's first event of that action, "" when none.

@@ -13,6 +13,7 @@ namespace {
 
 const char* const kConnecting = "Connection au serveur";
 const char* const kInvalidReply = "Retour du serveur invalide";
+const char* const kCheckingRdap = "V\xE9rification des donn\xE9" "es RDAP";
 
 // Reads one data file's stamp; false when the file is unusable.
 bool ReadStamp(const std::string& path, std::string& stamp) { return StampOfText(ReadFileBytes(path), stamp); }
@@ -97,60 +98,75 @@ void TDataUpdater::RunChecks()
     IdHTTP.Request.Reset();
     // A server that failed both checks is not asked a third time: out of reach, it would
     // only make the user wait once more for the same end.
-    try {
-        if (FailedChecks < 2) CheckRdapData();
-    } catch (...) {
-    }
+    if (FailedChecks < 2) CheckRdapData();
     IdHTTP.Reply.Reset();
     IdHTTP.Request.Reset();
 }
 
 void TDataUpdater::CheckRdapData()
 {
-    // Quiet until the server answers: one that publishes none of these files, or that
-    // fails these optional questions, leaves the dialog as the two checks left it.
-    bool answered = false, updated = false, failed = false;
+    // Quiet until the server answers: one that publishes none of these files, or that is
+    // gone by these optional questions, leaves the dialog as the two checks left it. Any
+    // other answer that keeps a file as it was fails the check.
+    bool answered = false, updated = false;
+    std::string failure;
     for (const TBootstrapFile& file : kBootstrapFiles) {
         IdHTTP.Reply.Reset();
         IdHTTP.Request.Reset();
-        TBootstrapOutcome outcome = TBootstrapOutcome::Gone;
-        try {
-            outcome = CheckBootstrapFile(file);
-        } catch (const EIdProtocolReplyError&) {
-            // An error status: a file the server does not publish (404), or a refusal.
-            outcome = IdHTTP.StatusCode == 404 ? TBootstrapOutcome::Unpublished : TBootstrapOutcome::Failed;
-        } catch (...) {
-        }
+        std::string failedAt;
+        const TBootstrapOutcome outcome = CheckBootstrapFile(file, failedAt);
         if (outcome == TBootstrapOutcome::Gone) break;
-        const bool current = outcome == TBootstrapOutcome::Current || outcome == TBootstrapOutcome::Updated;
         answered = answered || outcome != TBootstrapOutcome::Unpublished;
         updated = updated || outcome == TBootstrapOutcome::Updated;
-        // A server that answers wrongly has failed this check, as it would the others.
-        if (outcome == TBootstrapOutcome::Failed) ++FailedChecks, failed = true;
+        if (outcome == TBootstrapOutcome::Failed) {
+            ++FailedChecks;
+            if (failure.empty()) failure = failedAt;
+        }
         // The address and AS files come with rdap.json: a server that does not publish
         // it, or fails it, is asked no more.
+        const bool current = outcome == TBootstrapOutcome::Current || outcome == TBootstrapOutcome::Updated;
         if (file.Stamp == &TDataUpdater::RdapStamp && !current) break;
     }
     if (!answered) return;
-    LabelRdap = failed    ? kInvalidReply
-                : updated ? "Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour."
-                          : "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
+    // The line ends with the text of the step a file failed at, as the others do.
+    LabelRdap = !failure.empty() ? failure
+                : updated        ? "Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour."
+                                 : "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
     Repaint(&TDataUpdater::LabelRdap);
 }
 
-TDataUpdater::TBootstrapOutcome TDataUpdater::CheckBootstrapFile(const TBootstrapFile& file)
+TDataUpdater::TBootstrapOutcome TDataUpdater::CheckBootstrapFile(const TBootstrapFile& file, std::string& failedAt)
 {
     IdHTTP.Host = UpdateHost;
-    const std::string body = IdHTTP.GetText("update-whois.php?date=" + this->*file.Stamp + "&name=" + file.Name);
+    std::string body;
+    try {
+        body = IdHTTP.GetText("update-whois.php?date=" + PublicationQueryValue(this->*file.Stamp) + "&name=" + file.Name);
+    } catch (const EIdProtocolReplyError&) {
+        if (IdHTTP.StatusCode == 404) return TBootstrapOutcome::Unpublished;
+        failedAt = kCheckingRdap;
+        return TBootstrapOutcome::Failed;
+    } catch (...) {
+        return TBootstrapOutcome::Gone;
+    }
     std::string newStamp;
     switch (IdHTTP.StatusCode) {
     case 201:
         return TBootstrapOutcome::Current;
     case 202:
-        if (!PublicationOfText(body, newStamp) || !file.Readable(body)) return TBootstrapOutcome::Failed;
-        ReplaceFileAtomically(DataDir + file.Name + ".json", body);
+        // A file without a usable stamp would be downloaded again at every update.
+        if (!PublicationOfText(body, newStamp) || newStamp.empty() || !file.Readable(body)) {
+            failedAt = kInvalidReply;
+            return TBootstrapOutcome::Failed;
+        }
+        try {
+            ReplaceFileAtomically(DataDir + file.Name + ".json", body);
+        } catch (const std::exception&) {
+            failedAt = "Mise \xE0 jour des donn\xE9" "es RDAP.";
+            return TBootstrapOutcome::Failed;
+        }
         return TBootstrapOutcome::Updated;
     default:
+        failedAt = kInvalidReply;
         return TBootstrapOutcome::Failed;
     }
 }

@@ -46,11 +46,9 @@ public:
     void ReadStamps();
 
     // The checks, DNS first, then whois, then RDAP (unless both failed), each one's errors
-    // dropped, the records reset around them. FailedChecks counts those of the two data
-    // files that ended with
-    // the file neither found current nor replaced, and an invalid reply about rdap.json
-    // (which is optional: a server that does not publish it, or is gone by then, is not
-    // counted).
+    // dropped, the records reset around them. FailedChecks counts the checks that ended
+    // with the file neither found current nor replaced; rdap.json is optional: a server
+    // that does not publish it (404), or is gone by then, is not counted.
     void RunChecks();
     int FailedChecks = 0;
     void CheckDnsData();
@@ -58,8 +56,11 @@ public:
     // The bootstrap files rdap.json, then (when the server has it current or sends it)
     // ipv4.json, ipv6.json and asn.json, all shown in LabelRdap once one is answered: a
     // 404 (a server that does not publish the file) leaves the labels as they were, a lost
-    // connection ends the questions. The label says a failure, or else that a file was
-    // replaced, or else that none needed to be.
+    // connection ends the questions. Another status fails the check at "Vérification des
+    // données RDAP", a reply that is no such file with a usable "publication" at "Retour
+    // du serveur invalide", a file that cannot be written at "Mise à jour des données
+    // RDAP."; the line says the first failure, or else whether a file was replaced. The
+    // stamps are sent percent-encoded.
     void CheckRdapData();
     void SaveDnsData(const std::string& body);
     void SaveWhoisData(const std::string& body);
@@ -68,7 +69,8 @@ private:
     struct TCheck;
     void Check(const TCheck& check);
     enum class TBootstrapOutcome { Unpublished, Gone, Current, Updated, Failed };
-    TBootstrapOutcome CheckBootstrapFile(const TBootstrapFile& file);
+    // One file's question; failedAt receives the step's text when it fails.
+    TBootstrapOutcome CheckBootstrapFile(const TBootstrapFile& file, std::string& failedAt);
     void RunCheck(void (TDataUpdater::*check)());
     bool FCheckDone = false;
     void Repaint(TCheckLabel checkLabel);
