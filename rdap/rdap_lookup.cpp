@@ -1,5 +1,6 @@
 #include "rdap/rdap_lookup.h"
 
+#include "net/socket/id_exceptions.h"
 #include "rdap/json_access.h"
 #include "rdap/rdap_error.h"
 #include "rdap/rdap_render.h"
@@ -55,6 +56,8 @@ std::string ReferralText(const std::string& url, const TRdapGet& get)
         if (reply.Status == 200) return RenderRdapDomain(url, reply.Body).Text;
         if (reply.Status == 404) return NotFound(url);
         RdapRefused(url, reply);
+    } catch (const EIdStopped&) {
+        throw;  // the user's stop is no answer of the registrar's
     } catch (const std::exception& failure) {
         why = failure.what();
     }

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -46,6 +47,15 @@ public:
     void ReloadWhoisServers();
 
     TTreeNodes& TreeNodes() { return *FTreeNodes; }
+
+    // Runs work (a lookup, a resolution) unless one is already running: meanwhile the
+    // commands that would start another or change its settings are disabled, Échap and
+    // closing the window stop it (see TIdAntiFreezeBase), and a close asked meanwhile
+    // happens once it has ended.
+    void RunWhileBusy(const std::function<void()>& work);
+    bool Busy() const { return FBusy; }
+    // Échap: stops the work under way, if any.
+    void StopWork();
     TDesktop& Desktop() const { return FDesktop; }
 
     // The data files are read and updated in AppDir; the help is opened from HelpDir.
@@ -91,6 +101,7 @@ protected:
     virtual void ShowHostInfo(const std::string& name);
     virtual void ShowDnsRecords(const std::string& name);
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
 private:
@@ -100,6 +111,7 @@ private:
     ILookupWindow& LookupWindow();
     void CreateImages();
     void WireEvents();
+    void WireStopKey();
     // The resolver component as the form sets it up: active, port 53, 4000 ms.
     void CreateDnsResolver();
     void WireDnsPage();
@@ -124,6 +136,8 @@ private:
     std::unique_ptr<TLookupWindow> FLookupWindow;
     TCursor FScreenCursor = TCursor::crDefault;
     std::string FMemoText;
+    bool FBusy = false;
+    bool FCloseAsked = false;
     bool FPlaced = false;
     bool FFrameFitted = false;
 };

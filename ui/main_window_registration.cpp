@@ -4,6 +4,8 @@
 #include "ui/main_window.h"
 
 #include "app/address_registration.h"
+#include "app/lookup_driver.h"
+#include "net/socket/id_exceptions.h"
 #include "rdap/number_lookup.h"
 #include "rdap/number_query.h"
 #include "ui_main_window.h"
@@ -19,8 +21,13 @@ void TFMain::WireRegistration()
 
 void TFMain::ShowAddressRegistration()
 {
-    const std::string text = AddressRegistrationText(*RdapNumberServers, ui->LabeledEditIP->text().toStdString(),
-                                                     [](const std::string& url) { return RdapGet(url); });
+    std::string text;
+    try {
+        text = AddressRegistrationText(*RdapNumberServers, ui->LabeledEditIP->text().toStdString(),
+                                       [](const std::string& url) { return RdapGet(url); });
+    } catch (const EIdStopped&) {
+        text = LookupStopped;  // the box is where this step writes
+    }
     ui->MemoRegistration->setPlainText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 

@@ -1,5 +1,6 @@
 #include "update/data_updater.h"
 
+#include "net/socket/id_anti_freeze.h"
 #include "net/socket/id_exceptions.h"
 #include "rdap/number_bootstrap.h"
 #include "rdap/rdap_error.h"
@@ -145,6 +146,8 @@ TDataUpdater::TBootstrapOutcome TDataUpdater::CheckBootstrapFile(const TBootstra
         if (IdHTTP.StatusCode == 404) return TBootstrapOutcome::Unpublished;
         failedAt = kCheckingRdap;
         return TBootstrapOutcome::Failed;
+    } catch (const EIdStopped&) {
+        throw;  // closing the dialog ends the checks
     } catch (...) {
         return TBootstrapOutcome::Gone;
     }
@@ -176,6 +179,8 @@ void TDataUpdater::RunCheck(void (TDataUpdater::*check)())
     FCheckDone = false;
     try {
         (this->*check)();
+    } catch (const EIdStopped&) {
+        throw;
     } catch (...) {
     }
     if (!FCheckDone) ++FailedChecks;
@@ -263,5 +268,8 @@ void TDataUpdater::Pause(int milliseconds)
     if (OnPause)
         OnPause(milliseconds);
     else
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        SlicedWait(milliseconds, [](int32_t slice) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+            return 0;
+        });
 }
