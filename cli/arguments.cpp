@@ -102,7 +102,8 @@ const std::vector<TSubcommand>& Subcommands()
                if (!ms) throw EUsageError("délai invalide : \"" + v + "\" (en millisecondes)");
                a.Timeout = static_cast<int32_t>(*ms);
            }}}},
-        {"resolve-ip", TCommand::ResolveIp, 0, {}},
+        {"resolve-ip", TCommand::ResolveIp, 0,
+         {{"--rdap", false, [](TArguments& a, const std::string&) { a.Rdap = true; }}, dataDir}},
         {"update", TCommand::Update, 0, {dataDir}},
     };
     return table;

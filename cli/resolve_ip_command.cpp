@@ -1,10 +1,12 @@
 // resolve-ip: the "Résolveur d'IP" panel.
+#include "app/whois_catalogue.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "dns/host_info.h"
 #include "dns/ip_resolver.h"
 #include "net/socket/id_component.h"
+#include "rdap/number_query.h"
 #include "runtime/codepage.h"
 
 int RunResolveIp(const TArguments& args, TConsole& console)
@@ -13,11 +15,17 @@ int RunResolveIp(const TArguments& args, TConsole& console)
     const TIdComponent stackUser;
     TSystemHostResolver resolver;
     const TReverseLookup result = ResolveIpAddress(resolver, Utf8ToCp1252(args.Name));
-    if (result.Status == ReverseFailed) {
-        // The panel keeps its old text; the reason is worth telling here.
-        console.Error(result.Text);
+    const bool named = result.Status != ReverseFailed;
+    if (named)
+        console.Print(result.Text + "\r\n");
+    else
+        console.Error(result.Text);  // the panel keeps its old text; the reason is worth telling here
+    if (!args.Rdap) return named ? ExitOk : ExitFailed;
+    const std::optional<TNumberQuery> address = ParseAddressQuery(args.Name);
+    if (!address) {
+        console.Error(InvalidAddress);
         return ExitFailed;
     }
-    console.Print(result.Text + "\r\n");
-    return ExitOk;
+    const int registration = PrintNumberRegistration(*address, args, console);
+    return registration != ExitOk || named ? registration : ExitFailed;
 }

@@ -130,5 +130,7 @@ TRdapReply RdapGet(const std::string& url, const TRdapLimits& limits)
         throw ERdapError("RDAP request to " + url + " failed: " + cause + ".");
     }
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &transfer.Reply.Status);
+    const char* answered = nullptr;
+    transfer.Reply.Url = curl_easy_getinfo(c, CURLINFO_EFFECTIVE_URL, &answered) == CURLE_OK && answered ? answered : url;
     return std::move(transfer.Reply);
 }

@@ -8,6 +8,7 @@
 #include "net/dns/id_dns_resolver.h"
 #include "net/whois/id_whois.h"
 #include "rdap/bootstrap.h"
+#include "rdap/number_lookup.h"
 #include "ui/about_box.h"
 #include "ui/ansi.h"
 #include "ui/application.h"
@@ -92,6 +93,7 @@ TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
       AppDir(dataDir),
       HelpDir(std::move(dataDir)),
       RdapServers(std::make_unique<TRdapBootstrap>()),
+      RdapNumberServers(std::make_unique<TRdapNumberServers>()),
       IdWhois1(std::make_unique<TIdWhois>()),
       ui(std::make_unique<Ui::TFMain>()),
       FDesktop(desktop),
@@ -199,7 +201,9 @@ void TFMain::ReloadWhoisServers()
 
 void TFMain::LoadRdapServers()
 {
-    LoadRdapBootstrap(*RdapServers, AppDir, [this](const std::string& message) { ShowError(message); });
+    const auto showError = [this](const std::string& message) { ShowError(message); };
+    LoadRdapBootstrap(*RdapServers, AppDir, showError);
+    LoadRdapNumberBootstraps(*RdapNumberServers, AppDir, showError);
 }
 
 void TFMain::Button1Click()

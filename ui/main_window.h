@@ -17,6 +17,7 @@ class TDesktop;
 class TIdDNSResolver;
 class TIdWhois;
 class TRdapBootstrap;
+struct TRdapNumberServers;
 namespace Ui {
 class TFMain;
 }
@@ -62,6 +63,8 @@ public:
     std::string HelpDir;
     TWhoisServers WhoisServers;
     std::unique_ptr<TRdapBootstrap> RdapServers;
+    // ipv4.json, ipv6.json and asn.json: who holds an address (app/rdap_stage.h).
+    std::unique_ptr<TRdapNumberServers> RdapNumberServers;
     std::string DefaultDnsServer;
     std::unique_ptr<TIdWhois> IdWhois1;
     std::unique_ptr<TIdDNSResolver> IdDNSResolver1;
@@ -89,6 +92,8 @@ private slots:
     void TreeDNSDblClick();
     void SpeedButton1Click();
     void LabeledEditIPKeyUp(int key, Qt::KeyboardModifiers shift);
+    // "Qui détient cette adresse ?" on an address of the tree (main_window_registration.cpp).
+    void TreeDNSContextMenu(const QPoint& at);
     void Enregistrersous1Click();
 
 protected:
@@ -110,6 +115,9 @@ private:
     // The resolver component as the form sets it up: active, port 53, 4000 ms.
     void CreateDnsResolver();
     void WireDnsPage();
+    void WireRegistration();
+    // The box below the IP resolver: the registration of the address in LabeledEditIP.
+    void ShowAddressRegistration();
     void FormCreate();
     void LoadRdapServers();
     void PageControlDrawTab(QPainter& canvas, int tabIndex, const QRect& rect, bool active);

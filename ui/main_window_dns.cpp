@@ -121,6 +121,7 @@ void TFMain::WireDnsPage()
     }));
     connect(ui->SpeedButton1, &QToolButton::clicked, this, &TFMain::SpeedButton1Click);
     connect(ui->LabeledEditIP, &TLabeledEdit::KeyUp, this, &TFMain::LabeledEditIPKeyUp);
+    WireRegistration();
 }
 
 void TFMain::ShowHostInfo(const std::string& name)
@@ -178,12 +179,18 @@ void TFMain::SpeedButton1Click()
         TSystemHostResolver resolver;
         const QString shown = ui->EditURL->text();
         std::string result;
+        bool stopped = false;
         try {
             result = ResolveIpField(resolver, ToAnsi(ui->LabeledEditIP->text()), ToAnsi(shown));
         } catch (const EIdStopped&) {
             result = LookupStopped;  // the field is where this step writes
+            stopped = true;
         }
         if (FromAnsi(result) != shown) ui->EditURL->setText(FromAnsi(result));
+        if (stopped) return;  // a stopped resolver asks no registry either
+        // The host name is shown before the registry is asked.
+        ui->EditURL->repaint();
+        ShowAddressRegistration();
     });
 }
 
