@@ -54,6 +54,8 @@ constexpr TLabel kLabels[] = {
     {"nserver", TField::NameServer},
     {"nameserver", TField::NameServer},
     {"nameservers", TField::NameServer},
+    {"name servers", TField::NameServer},  // .uk
+    {"registered", TField::Created},       // .cz
     // .ru, .su
     {"paid-till", TField::Expires},
     {"free-date", TField::Expires},
@@ -107,6 +109,17 @@ void AddOnce(std::vector<std::string>& list, std::string value)
     if (std::find(list.begin(), list.end(), value) == list.end()) list.push_back(std::move(value));
 }
 
+// "REGISTERED, DELEGATED" (.ru) or "clientHold https://..." (gTLD): the first word of each part.
+void AddStatuses(std::vector<std::string>& list, const std::string& value)
+{
+    size_t start = 0;
+    while (start <= value.size()) {
+        const size_t comma = std::min(value.find(',', start), value.size());
+        AddOnce(list, FirstWord(Trim(std::string_view(value).substr(start, comma - start))));
+        start = comma + 1;
+    }
+}
+
 // A name server as "ns1.example.ru." or "NS1.EXAMPLE.COM 192.0.2.1": the name, small letters.
 std::string ServerName(const std::string& value)
 {
@@ -133,25 +146,28 @@ TRegistration RegistrationFromWhois(std::string_view text)
     TRegistration r;
     r.Source = "whois";
     bool created = false, updated = false, expires = false;
-    // A label alone on its line (.uk's "Registrar:") has its value on the next line.
+    // A label alone on its line (.uk's "Registrar:", "Name servers:") has its values on
+    // the lines after it, up to a blank or labelled line.
     const TLabel* pending = nullptr;
     ForEachLine(text, [&](std::string_view line) {
         std::string key, value;
         const TLabel* label = nullptr;
-        const bool labelled = SplitLine(line, key, value);
-        if (labelled) label = Find(key);
-        if (!labelled && pending != nullptr && !Trim(line).empty()) {
+        if (SplitLine(line, key, value)) {
+            label = Find(key);
+            pending = label != nullptr && value.empty() ? label : nullptr;
+        } else if (Trim(line).empty()) {
+            pending = nullptr;
+        } else if (pending != nullptr) {
             label = pending;
             value = Trim(line);
         }
-        pending = label != nullptr && value.empty() ? label : nullptr;
         if (label == nullptr || value.empty()) return;
         switch (label->Field) {
         case TField::Registrar: SetOnce(r.Registrar, value); break;
         case TField::Created: SetDate(r.Created, created, value); break;
         case TField::Updated: SetDate(r.Updated, updated, value); break;
         case TField::Expires: SetDate(r.Expires, expires, value); break;
-        case TField::Status: AddOnce(r.Statuses, FirstWord(value)); break;
+        case TField::Status: AddStatuses(r.Statuses, value); break;
         case TField::NameServer: AddOnce(r.NameServers, ServerName(value)); break;
         case TField::Dnssec: SetOnce(r.Dnssec, value); break;
         case TField::AbuseEmail: SetOnce(r.AbuseEmail, value); break;

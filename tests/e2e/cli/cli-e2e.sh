@@ -417,6 +417,71 @@ Les données Whois n'ont pas besoin d'être mise à jour.
 " "$status|$out|$err"
 }
 
+# Gaps between the requests a server logged, one "START END" pair (ms) per line: prints
+# the first pair closer than $1 ms to the one before it, or overlapping it.
+too_close() { sort -n | awk -v pace="$1" 'NR > 1 && $1 - end < pace { print "at " $1 ", " $1 - end " ms after the last"; exit } { end = $2 }'; }
+
+# Lists: twelve names over two whois servers of this test (each holding every query
+# 100 ms and logging when), the fake Internet's whois and RDAP registries; then the exit
+# statuses of --warn-days, and the records against the schema.
+list_checks() {
+  local list="$here/../list" expected="$here/../expected" data="$scratch/list-data" before names status_line
+  mkdir -p "$data" && cp "$FAKE_INTERNET_DIR/data/dns.dat" "$FAKE_INTERNET_DIR/data/rdap.json" "$list/whois.dat" "$data/"
+  local servers=()
+  for address in 127.0.0.61 127.0.0.62; do
+    "$bin/fake_whois_server" --address $address --port 43 --replies "$list/whois" --hold-ms 100 > "$scratch/whois-$address.log" 2>&1 &
+    servers+=($!)
+  done
+  for address in 127.0.0.61 127.0.0.62; do
+    for _ in $(seq 50); do grep -q '^listening' "$scratch/whois-$address.log" && break; sleep 0.1; done
+  done
+  before=$(wc -l < "$FAKE_INTERNET_DIR/rdap/logs/access.log")
+  export NORVANE_NOW=2026-12-10T00:00:00Z
+
+  run lookup --data-dir "$data" -f "$list/names.txt" --json --pace 0.3
+  check "list --json status" 2 "$status"
+  cmp -s "$expected/list.jsonl" "$scratch/out" || { fail "list --json differs"; diff "$expected/list.jsonl" "$scratch/out" | head -5; }
+  check "list --json messages" "$(sort "$expected/list.err")" "$(sort "$scratch/err")"
+  python3 "$here/validate-json.py" "$here/../../../docs/norvane-cli-lookup.schema.json" < "$scratch/out" || fail "list --json against the schema"
+  # Pacing holds within a run: the logs so far are this run's.
+  for address in 127.0.0.61 127.0.0.62; do cp "$scratch/whois-$address.log" "$scratch/paced-$address.log"; done
+  tail -n +$((before + 1)) "$FAKE_INTERNET_DIR/rdap/logs/access.log" > "$scratch/rdap.log"
+  "$cli" lookup --data-dir "$data" -f - --csv --warn-days 30 --pace 0.3 < "$list/names.txt" > "$scratch/out" 2> "$scratch/err"
+  check "list --csv status" 2 "$?"
+  cmp -s "$expected/list.csv" "$scratch/out" || { fail "list --csv differs"; diff "$expected/list.csv" "$scratch/out" | head -5; }
+
+  # Pacing, from the servers' own logs: never two requests at once to one server, and at
+  # least the pace (0.3 s) between them; the 429 asked again after its Retry-After (1 s).
+  for address in 127.0.0.61 127.0.0.62; do
+    [ "$(grep -c '^answered' "$scratch/paced-$address.log")" = 3 ] || fail "whois $address was not asked thrice"
+    status_line=$(awk '/^(answered|no match)/ { print $(NF - 1), $NF }' "$scratch/paced-$address.log" | too_close 300)
+    [ -z "$status_line" ] || fail "whois $address: $status_line"
+  done
+  for host in rdap.nic.test rdap.registrar.test; do
+    status_line=$(awk -v host=$host '$3 == host { printf "%d %d\n", ($1 - $2) * 1000, $1 * 1000 }' "$scratch/rdap.log" | too_close 298)
+    [ -z "$status_line" ] || fail "RDAP $host: $status_line"
+  done
+  status_line=$(awk '$4 == "/domain/presse.gone" { printf "%d %d\n", ($1 - $2) * 1000, $1 * 1000 }' "$scratch/rdap.log" | too_close 998)
+  [ "$(grep -c presse.gone "$scratch/rdap.log")" = 2 ] && [ -z "$status_line" ] || fail "429 not asked again after its wait: $status_line"
+
+  # --warn-days: names | days | status
+  while IFS='|' read -r names days expected_status; do
+    printf '%s\n' $names | "$cli" lookup --data-dir "$data" --whois-only -f - --warn-days "$days" --pace 0 > /dev/null 2>&1
+    check "--warn-days $days for $names" "$expected_status" "$?"
+  done <<'WARN'
+ripe.alpha|30|0
+uk.beta seul.seul|30|0
+exemple.gone|30|0
+exemple.gone|95|0
+exemple.gone|96|1
+odd.beta|36500|0
+paid.beta seul.seul|30|2
+sans-point seul.seul|30|2
+WARN
+  kill "${servers[@]}"; wait "${servers[@]}" 2>/dev/null
+  unset NORVANE_NOW
+}
+
 case "$mode" in
   usage) usage_checks ;;
   internet)
@@ -428,6 +493,7 @@ case "$mode" in
     ipv6_checks
     update_checks
     rdap_checks
+    list_checks
     ;;
   *) echo "unknown mode $mode"; exit 2 ;;
 esac
