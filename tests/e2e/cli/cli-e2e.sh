@@ -458,10 +458,10 @@ list_checks() {
     [ -z "$status_line" ] || fail "whois $address: $status_line"
   done
   for host in rdap.nic.test rdap.registrar.test; do
-    status_line=$(awk -v host=$host '$3 == host { printf "%d %d\n", ($1 - $2) * 1000, $1 * 1000 }' "$scratch/rdap.log" | too_close 298)
+    status_line=$(awk -v host=$host '$3 == host { printf "%.0f %.0f\n", ($1 - $2) * 1000, $1 * 1000 }' "$scratch/rdap.log" | too_close 298)
     [ -z "$status_line" ] || fail "RDAP $host: $status_line"
   done
-  status_line=$(awk '$4 == "/domain/presse.gone" { printf "%d %d\n", ($1 - $2) * 1000, $1 * 1000 }' "$scratch/rdap.log" | too_close 998)
+  status_line=$(awk '$4 == "/domain/presse.gone" { printf "%.0f %.0f\n", ($1 - $2) * 1000, $1 * 1000 }' "$scratch/rdap.log" | too_close 998)
   [ "$(grep -c presse.gone "$scratch/rdap.log")" = 2 ] && [ -z "$status_line" ] || fail "429 not asked again after its wait: $status_line"
 
   # --warn-days: names | days | status
