@@ -210,7 +210,10 @@ std::optional<int64_t> ReadRegistryDate(std::string_view text)
     }
     int64_t time = 0, east = 0;
     if (!Valid(day) || !Time(r, time) || !Zone(r, east)) return std::nullopt;
-    return DaysFromCivil(day.Year, day.Month, day.Day) * 86400 + time - east;
+    const int64_t seconds = DaysFromCivil(day.Year, day.Month, day.Day) * 86400 + time - east;
+    // A zone may not carry the date out of the years read.
+    if (seconds < DaysFromCivil(1000, 1, 1) * 86400 || seconds >= DaysFromCivil(10000, 1, 1) * 86400) return std::nullopt;
+    return seconds;
 }
 
 std::string IsoUtc(int64_t seconds)

@@ -11,4 +11,5 @@ set(NORVANE_FUZZ_TARGETS
   rdap_render
   rdap_bootstrap
   whois_reply
+  whois_expiry
 )
