@@ -65,13 +65,20 @@ TPacedQueue::TTurn::TTurn(TPacedQueue& queue, std::string server) : FQueue(queue
     s.Busy = true;
 }
 
+void TPacedQueue::TTurn::HoldOff(TClock::duration wait)
+{
+    const std::lock_guard<std::mutex> lock(FQueue.FMutex);
+    TServer& s = FQueue.FServers[FServer];
+    s.FreeAt = std::max(s.FreeAt, TClock::now() + wait);
+}
+
 TPacedQueue::TTurn::~TTurn()
 {
     {
         const std::lock_guard<std::mutex> lock(FQueue.FMutex);
         TServer& s = FQueue.FServers[FServer];
         s.Busy = false;
-        s.FreeAt = TClock::now() + FQueue.FPace;
+        s.FreeAt = std::max(s.FreeAt, TClock::now() + FQueue.FPace);
     }
     FQueue.FChanged.notify_all();
 }

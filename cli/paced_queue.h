@@ -10,8 +10,8 @@
 #include <vector>
 
 // The order in which the jobs of a list run, and the turns they take at each server: one
-// request at a time per server, with at least `pace` from the end of one to the start of
-// the next. A job takes the earliest name whose server is ready and that no other job is
+// request at a time per server, and at least `pace` from the end of one to the start of
+// the next (so that the server too sees the pace between them, whatever the network adds). A job takes the earliest name whose server is ready and that no other job is
 // on, so that jobs do not queue behind one server while others are idle.
 class TPacedQueue {
 public:
@@ -34,6 +34,8 @@ public:
         ~TTurn();
         TTurn(const TTurn&) = delete;
         TTurn& operator=(const TTurn&) = delete;
+        // No request to the server before `wait` from now (it asked for it), from any job.
+        void HoldOff(TClock::duration wait);
 
     private:
         TPacedQueue& FQueue;

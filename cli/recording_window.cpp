@@ -11,7 +11,6 @@
 #include "runtime/text.h"
 
 #include <exception>
-#include <thread>
 
 namespace {
 
@@ -170,13 +169,16 @@ TRdapReply TRecordingWindow::PacedRdapGet(const std::string& url)
     exchange.Url = url;
     TRdapReply reply;
     try {
-        const TPacedQueue::TTurn turn(*FSetup.Queue, RdapServerKey(url));
-        reply = RdapGet(url);
-        if (reply.Status == 429) {
-            if (const std::optional<int> wait = RetryWait(reply.RetryAfter)) {
-                std::this_thread::sleep_for(std::chrono::seconds(*wait));
-                reply = RdapGet(url);
-            }
+        std::optional<int> wait;
+        {
+            TPacedQueue::TTurn turn(*FSetup.Queue, RdapServerKey(url));
+            reply = RdapGet(url);
+            if (reply.Status == 429) wait = RetryWait(reply.RetryAfter);
+            if (wait) turn.HoldOff(std::chrono::seconds(*wait));
+        }
+        if (wait) {
+            const TPacedQueue::TTurn turn(*FSetup.Queue, RdapServerKey(url));
+            reply = RdapGet(url);
         }
     } catch (const std::exception& failure) {
         exchange.Error = OneLine(failure.what());

@@ -42,8 +42,9 @@ pid $work/nginx.pid;
 error_log $work/logs/error.log;
 events { worker_connections 64; }
 http {
-  # When each request ended (s.ms since 1970) and how long it took: pacing shows in it.
-  log_format timed '\$msec \$request_time \$host \$request_uri \$status';
+  # When each request ended (s.ms since 1970) and how long its connection had lasted then:
+  # pacing shows in it.
+  log_format timed '\$msec \$connection_time \$host \$request_uri \$status';
   access_log $work/logs/access.log timed;
   client_body_temp_path $work/tmp/body;
   proxy_temp_path $work/tmp/proxy;
