@@ -2,6 +2,8 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
+#include "cli/json_records.h"
+#include "cli/result_writers.h"
 #include "dns/host_info.h"
 #include "dns/ip_resolver.h"
 #include "net/socket/id_component.h"
@@ -13,11 +15,12 @@ int RunResolveIp(const TArguments& args, TConsole& console)
     const TIdComponent stackUser;
     TSystemHostResolver resolver;
     const TReverseLookup result = ResolveIpAddress(resolver, Utf8ToCp1252(args.Name));
+    if (args.Json) console.RawOut(CompactJson(ReverseLookupJson(args.Name, result)) + "\n");
     if (result.Status == ReverseFailed) {
         // The panel keeps its old text; the reason is worth telling here.
         console.Error(result.Text);
         return ExitFailed;
     }
-    console.Print(result.Text + "\r\n");
+    if (!args.Json) console.Print(result.Text + "\r\n");
     return ExitOk;
 }

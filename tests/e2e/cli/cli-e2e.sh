@@ -12,6 +12,7 @@ mode=${1:?mode}
 bin=${2:?bin dir}
 cli="$bin/norvane-cli"
 expected_file="$here/../expected/norvane.test.txt"
+schemas="$here/../../../docs"
 [ -x "$cli" ] || { echo "no $cli"; exit 1; }
 
 scratch=$(mktemp -d /tmp/norvane-cli-e2e-XXXXXX)
@@ -268,6 +269,10 @@ dns_checks() {
     check "dns $type $name answers" "$an" "$(cli_section AN)"
     check "dns $type $name authority" "$ns" "$(cli_section NS)"
     check "dns $type $name additional" "$ar" "$(cli_section AR)"
+    "$cli" dns --json --server "$server" --type "$type" "$name" > "$scratch/json"
+    python3 "$here/validate-json.py" "$schemas/norvane-cli-dns.schema.json" < "$scratch/json" || fail "dns --json $type $name against the schema"
+    check "dns --json $type $name is the listing" "$(printf '%s' "$out" | sed 1d)" "$(python3 -c 'import json, sys
+for r in json.load(open(sys.argv[1]))["records"]: print("\t".join([r["section"], r["owner"], str(r["ttl"]), r["class"], r["type"]] + r["data"]))' "$scratch/json")"
     count() { [ -z "$1" ] && echo 0 || printf '%s\n' "$1" | wc -l; }
     printf '%s' "$header" | grep -Eq "^ID [0-9]+	Flags $flags	QD 1	AN $(count "$an")	NS $(count "$ns")	AR $(count "$ar")\$" ||
       fail "dns $type $name header: $header"
@@ -323,6 +328,10 @@ LAST
 resolve_ip_checks() {
   local address expected_status expected_out
   while IFS='|' read -r address expected_status expected_out; do
+    "$cli" resolve-ip --json "$address" > "$scratch/json" 2> /dev/null
+    python3 "$here/validate-json.py" "$schemas/norvane-cli-resolve-ip.schema.json" < "$scratch/json" &&
+      python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); sys.exit(r["text"] != sys.argv[2] or r["host"] not in (None, r["text"]) or (r["outcome"] == "failed") != (sys.argv[3] != "0"))' \
+        "$scratch/json" "$expected_out" "$expected_status" || fail "resolve-ip --json $address: $(cat "$scratch/json")"
     run resolve-ip "$address"
     if [ "$expected_status" = 0 ]; then
       check "resolve-ip $address" "0|$expected_out
@@ -444,7 +453,7 @@ list_checks() {
   check "list --json status" 2 "$status"
   cmp -s "$expected/list.jsonl" "$scratch/out" || { fail "list --json differs"; diff "$expected/list.jsonl" "$scratch/out" | head -5; }
   check "list --json messages" "$(sort "$expected/list.err")" "$(sort "$scratch/err")"
-  python3 "$here/validate-json.py" "$here/../../../docs/norvane-cli-lookup.schema.json" < "$scratch/out" || fail "list --json against the schema"
+  python3 "$here/validate-json.py" "$schemas/norvane-cli-lookup.schema.json" < "$scratch/out" || fail "list --json against the schema"
   # Pacing holds within a run: the logs so far are this run's.
   for address in 127.0.0.61 127.0.0.62; do cp "$scratch/whois-$address.log" "$scratch/paced-$address.log"; done
   tail -n +$((before + 1)) "$FAKE_INTERNET_DIR/rdap/logs/access.log" > "$scratch/rdap.log"
