@@ -52,6 +52,21 @@ usage_checks() {
     grep -Eq "^ {14}norvane-cli $sub( |\$)" <<< "$out" || fail "--help has no example for $sub"
   done
 
+  # Lists that give no names: a message, and no records.
+  : > "$scratch/empty"; printf '# none\n\n' > "$scratch/comments"
+  local list
+  while IFS='|' read -r list expected_status message; do
+    # shellcheck disable=SC2086
+    run lookup --data-dir "$scratch" -f $list
+    check "lookup -f $list" "$expected_status||$message
+" "$status|$out|$err"
+  done <<LISTS
+$scratch/absent|1|Impossible de lire la liste $scratch/absent : No such file or directory.
+$scratch|1|Impossible de lire la liste $scratch : Is a directory.
+$scratch/empty|1|La liste $scratch/empty ne contient aucun nom.
+$scratch/comments --warn-days 9|2|La liste $scratch/comments ne contient aucun nom.
+LISTS
+
   run --version
   check "--version" "norvane-cli $(sed -n 's/^#define NORVANE_VERSION "\(.*\)"$/\1/p' "$bin/../generated/norvane_config.h")
 " "$out"
@@ -475,6 +490,11 @@ list_checks() {
   done
   status_line=$(awk '$4 == "/domain/presse.gone" { printf "%.0f %.0f\n", ($1 - $2) * 1000, $1 * 1000 }' "$scratch/rdap.log" | too_close 998)
   [ "$(grep -c presse.gone "$scratch/rdap.log")" = 2 ] && [ -z "$status_line" ] || fail "429 not asked again after its wait: $status_line"
+
+  # One name alone is the same record as in the list.
+  run lookup --data-dir "$data" --json seul.seul
+  check "lookup --json NAME" "0|$(grep '"name":"seul.seul"' "$expected/list.jsonl")
+|" "$status|$out|$err"
 
   # --warn-days: names | days | status
   while IFS='|' read -r names days expected_status; do
