@@ -31,11 +31,17 @@ constexpr uint32_t kMaxPaceMs = 3600 * 1000;
 constexpr uint32_t kMaxJobs = 64;
 constexpr uint32_t kMaxWarnDays = 36500;
 
+// A decimal value from min to max; otherwise "<what> invalide : "<value>"<hint>".
+uint32_t Decimal(const std::string& value, uint32_t min, uint32_t max, const char* what, const char* hint)
+{
+    const std::optional<uint32_t> number = ParseDecimal(value, max);
+    if (!number || *number < min) throw EUsageError(std::string(what) + " invalide : \"" + value + "\"" + hint);
+    return *number;
+}
+
 void SetPort(TArguments& args, const std::string& value)
 {
-    const std::optional<uint32_t> port = ParseDecimal(value, kMaxPort);
-    if (!port || *port == 0) throw EUsageError("port invalide : \"" + value + "\" (de 1 à 65535)");
-    args.Port = static_cast<int32_t>(*port);
+    args.Port = static_cast<int32_t>(Decimal(value, 1, kMaxPort, "port", " (de 1 à 65535)"));
 }
 
 void SetEncoding(TArguments& args, const std::string& value)
@@ -93,16 +99,10 @@ const std::vector<TSubcommand>& Subcommands()
                a.PaceMs = *ms;
            }},
           {"--jobs", true,
-           [](TArguments& a, const std::string& v) {
-               const std::optional<uint32_t> jobs = ParseDecimal(v, kMaxJobs);
-               if (!jobs || *jobs == 0) throw EUsageError("nombre de tâches invalide : \"" + v + "\" (de 1 à 64)");
-               a.Jobs = *jobs;
-           }},
+           [](TArguments& a, const std::string& v) { a.Jobs = Decimal(v, 1, kMaxJobs, "nombre de tâches", " (de 1 à 64)"); }},
           {"--warn-days", true,
            [](TArguments& a, const std::string& v) {
-               const std::optional<uint32_t> days = ParseDecimal(v, kMaxWarnDays);
-               if (!days) throw EUsageError("nombre de jours invalide : \"" + v + "\"");
-               a.WarnDays = static_cast<int32_t>(*days);
+               a.WarnDays = static_cast<int32_t>(Decimal(v, 0, kMaxWarnDays, "nombre de jours", ""));
            }},
           {"--dns-only", false, [](TArguments& a, const std::string&) { a.DnsOnly = true; }},
           {"-o", true, [](TArguments& a, const std::string& v) { SetNonEmpty(a.OutputFile, "-o", v); }},
@@ -127,9 +127,7 @@ const std::vector<TSubcommand>& Subcommands()
            }},
           {"--timeout", true,
            [](TArguments& a, const std::string& v) {
-               const std::optional<uint32_t> ms = ParseDecimal(v, kMaxTimeout);
-               if (!ms) throw EUsageError("délai invalide : \"" + v + "\" (en millisecondes)");
-               a.Timeout = static_cast<int32_t>(*ms);
+               a.Timeout = static_cast<int32_t>(Decimal(v, 0, kMaxTimeout, "délai", " (en millisecondes)"));
            }}}},
         {"resolve-ip", TCommand::ResolveIp, 0, {json}},
         {"update", TCommand::Update, 0, {dataDir}},
