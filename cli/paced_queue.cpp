@@ -2,8 +2,20 @@
 
 #include <algorithm>
 
+namespace {
+
+// How long before its server is free a name may be taken: the job readies the lookup
+// meanwhile, and its turn starts on time. Short, for a job that waits is idle.
+TPacedQueue::TClock::duration LeadFor(TPacedQueue::TClock::duration pace)
+{
+    return std::min<TPacedQueue::TClock::duration>(pace / 2, std::chrono::milliseconds(25));
+}
+
+}  // namespace
+
 TPacedQueue::TPacedQueue(const std::vector<std::string>& servers, TClock::duration pace, size_t window)
-    : FServerOf(servers), FDone(servers.size(), false), FPace(pace), FWindow(std::max<size_t>(window, 1))
+    : FServerOf(servers), FDone(servers.size(), false), FPace(pace), FLead(LeadFor(pace)),
+      FWindow(std::max<size_t>(window, 1))
 {
     for (size_t i = 0; i < servers.size(); ++i) FServers[servers[i]].Waiting.push_back(i);
 }
@@ -20,8 +32,9 @@ std::optional<size_t> TPacedQueue::Take()
             if (server.Waiting.empty() || server.Waiting.front() >= FOldest + FWindow) continue;
             const bool paced = !name.empty();
             if (paced && (server.Claimed || server.Busy)) continue;
-            if (paced && server.FreeAt > now) {
-                wakeAt = std::min(wakeAt.value_or(server.FreeAt), server.FreeAt);
+            const TClock::time_point readyAt = server.FreeAt - FLead;
+            if (paced && readyAt > now) {
+                wakeAt = std::min(wakeAt.value_or(readyAt), readyAt);
                 continue;
             }
             if (best == nullptr || server.Waiting.front() < best->Waiting.front()) best = &server;

@@ -56,6 +56,7 @@ private:
     std::vector<std::string> FServerOf;
     std::vector<bool> FDone;
     TClock::duration FPace;
+    TClock::duration FLead;
     size_t FWindow;
     size_t FTaken = 0;
     size_t FOldest = 0;  // no name before it is still running or waiting
