@@ -13,6 +13,8 @@
 namespace {
 
 const char* const SharedFiles[] = {"whois.dat", "dns.dat", "rdap.json"};
+// The user's own: copied when missing, never replaced afterwards, even by an upgrade.
+const char* const UserOwnedFiles[] = {"rdap-local.json"};
 
 bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
@@ -60,6 +62,13 @@ void SeedUserFolder(const std::string& shipped, const std::string& user)
                 ReplaceFileIf(user + name, bytes, [&](const std::string& present) { return ShippedIsNewer(bytes, present, bootstrap); });
         } catch (const std::exception&) {
             // Reported when the file is read.
+        }
+    }
+    for (const char* name : UserOwnedFiles) {
+        try {
+            if (!Exists(user + name)) CreateFileAtomically(user + name, ReadFileBytes(shipped + name));
+        } catch (const std::exception&) {
+            // Without it, rdap.json alone says where RDAP servers are.
         }
     }
 }

@@ -13,7 +13,8 @@ struct TDataFolders {
 //   that a relocated or merely extracted package works too), the help is opened there, and
 //   the data files live in userDataHome/norvane/. That folder is created when missing and
 //   gets a copy of each shipped data file it lacks; a file it has is replaced only when
-//   the shipped one's stamp is newer (an upgrade), or when it has no stamp.
+//   the shipped one's stamp is newer (an upgrade), or when it has no stamp. rdap-local.json,
+//   the user's own RDAP servers, is copied when missing and never replaced.
 // Seeding is best effort: what cannot be copied shows later as the usual "Cannot open
 // file" naming the per-user file.
 TDataFolders FindDataFolders(const std::string& exeDir, const std::string& userDataHome);

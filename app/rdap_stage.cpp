@@ -9,20 +9,41 @@
 #include <fstream>
 #include <sstream>
 
-void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const TShowError& showError)
+namespace {
+
+enum class TFileRead { Missing, Loaded, Damaged };
+
+// Reads dataDir + name into `into`. A damaged file is told to the user, the message ending
+// with `consequence`.
+TFileRead LoadBootstrapFile(TRdapBootstrap& into, const std::string& dataDir, const char* name,
+                            const char* consequence, const TShowError& showError)
 {
-    into.Clear();
-    std::ifstream file(dataDir + "rdap.json", std::ios::binary);
-    if (!file) return;
+    std::ifstream file(dataDir + name, std::ios::binary);
+    if (!file) return TFileRead::Missing;
     std::ostringstream text;
     text << file.rdbuf();
     try {
         into.Load(text.str());
+        return TFileRead::Loaded;
     } catch (const ERdapBootstrapError& damaged) {
         // The path is UTF-8 and the message Windows-1252, as in the file layer's messages.
-        showError("Le fichier " + Utf8ToCp1252(dataDir) + "rdap.json est endommag\xE9 (" + damaged.Message() +
-                  ") : pas de recherche RDAP.");
+        showError("Le fichier " + Utf8ToCp1252(dataDir) + name + " est endommag\xE9 (" + damaged.Message() + ") : " +
+                  consequence + ".");
+        return TFileRead::Damaged;
     }
+}
+
+}  // namespace
+
+void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const TShowError& showError)
+{
+    into.Clear();
+    if (LoadBootstrapFile(into, dataDir, "rdap.json", "pas de recherche RDAP", showError) == TFileRead::Damaged) return;
+    // The user's own servers, read after the published ones: theirs win.
+    TRdapBootstrap local;
+    if (LoadBootstrapFile(local, dataDir, "rdap-local.json", "ses serveurs RDAP sont ignor\xE9s", showError) ==
+        TFileRead::Loaded)
+        into.Override(local);
 }
 
 std::string ExtensionOf(const std::string& name)

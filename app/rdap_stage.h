@@ -8,8 +8,10 @@ class TRdapBootstrap;
 
 // What the lookup needs of RDAP (registration data over HTTPS), beside whois.
 
-// Reads rdap.json of the data folder (ending with "/") into `into`. A missing file leaves
-// it empty and says nothing: no RDAP. A damaged one leaves it empty and tells the user.
+// Reads rdap.json of the data folder (ending with "/") into `into`, then the user's
+// rdap-local.json, whose servers win over rdap.json's for the same extensions. A missing
+// file says nothing (neither file: no RDAP). A damaged rdap.json leaves `into` empty, a
+// damaged rdap-local.json is left out; either is told to the user.
 void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const TShowError& showError);
 
 // The extension of a name (after its last "."), in small letters; "" without a ".".

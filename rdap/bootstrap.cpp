@@ -39,6 +39,11 @@ void TRdapBootstrap::Clear()
     FPublication.clear();
 }
 
+void TRdapBootstrap::Override(const TRdapBootstrap& overrides)
+{
+    for (const auto& [extension, base] : overrides.FBases) FBases.insert_or_assign(extension, base);
+}
+
 void TRdapBootstrap::Load(std::string_view text)
 {
     Clear();

@@ -12,6 +12,9 @@ public:
     // (and holds nothing) when the text is not a bootstrap file.
     void Load(std::string_view json);
     void Clear();
+    // Takes the servers of `overrides` in, replacing those held for the same extensions
+    // (a local file read after the published one); the publication stays.
+    void Override(const TRdapBootstrap& overrides);
 
     bool Empty() const { return FBases.empty(); }
     // The base URL for an extension (letter case ignored), "" when none.

@@ -196,6 +196,7 @@ absent.gone|0|Nom introuvable auprès de ce registre (404).|
 ailleurs.gone|0|Domain Name: ailleurs.gone|
 mince.gone|0|Le serveur RDAP du bureau d'enregistrement n'a pas répondu : RDAP request to https://rdap.rogue.test/domain/mince.gone failed: $untrusted|
 seul.seul|0|Réponse RDAP de $base/seul.seul|
+ici.local|0|Réponse RDAP de https://rdap.other.test/domain/ici.local|
 --rdap norvane.test|0|Domain Name: NORVANE.TEST|
 limite.gone|2|\$gone|RDAP server $base/limite.gone answered 429 Too Many Requests, asking to wait 120 s.
 clair.gone|2|\$gone|RDAP request to $base/clair.gone failed: redirected away from https (Protocol "http" not supported or disabled in libcurl).
@@ -211,9 +212,16 @@ CASES
   run lookup --whois-only --data-dir "$data" -o "$scratch/exemple.txt" exemple.gone
   check "rdap: exemple.gone -o" "0|" "$status|$out$err"
   cmp "$here/../expected/exemple.gone.txt" "$scratch/exemple.txt" || fail "rdap: exemple.gone differs from the window's saved file"
+  # An extension only RDAP knows: the whois servers, which log every connection, see none.
+  whois_connections() { cat "$FAKE_INTERNET_DIR"/whois*.log | grep -c '^connection'; }
+  local connections
+  connections=$(whois_connections)
+  run lookup --whois-only --data-dir "$data" seul.seul
+  check "rdap only: no whois connection" "0|$connections" "$status|$(whois_connections)"
   # The whois server that answers keeps its answer.
   run lookup --whois-only --data-dir "$data" norvane.test
   case "$out" in "% Serveur whois de test"*) ;; *) fail "rdap: a working whois server was not asked first" ;; esac
+  [ "$(whois_connections)" -gt "$connections" ] || fail "rdap: the whois servers logged no connection"
 
   run rdap --data-dir "$data" seul.seul
   check "rdap command" "0|Réponse RDAP de $base/seul.seul" "$status|$(printf '%s' "$out" | head -1)"
@@ -389,7 +397,7 @@ update_checks() {
   mkdir -p "$published" "$installed"
   printf '#20261208\r\n[test]\r\nserver1=127.0.0.53\r\n[fr]\r\nserver1=127.0.0.53\r\n' > "$published/dns.dat"
   printf '#20261208\r\ntest=whois.nic.test\r\nfr=whois.nic.test\r\n' > "$published/whois.dat"
-  cp "$FAKE_INTERNET_DIR/data/"*.dat "$installed/"
+  cp "$FAKE_INTERNET_DIR/data/"*.dat "$FAKE_INTERNET_DIR/data/rdap-local.json" "$installed/"
 
   run update --data-dir "$installed"
   check "update of old copies" "0|Les données DNS ont été mise à jour.
@@ -424,6 +432,7 @@ Les données RDAP ont été mise à jour.
 
 |" "$status|$out|$err"
   cmp "$published/rdap.json" "$installed/rdap.json" || fail "rdap.json not fetched"
+  cmp "$FAKE_INTERNET_DIR/data/rdap-local.json" "$installed/rdap-local.json" || fail "an update changed rdap-local.json"
   rm "$published/rdap.json"
 
   # A check refused (the server has no dns.dat): the dialog's texts, and a status of its own.

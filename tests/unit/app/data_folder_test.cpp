@@ -37,7 +37,7 @@ protected:
     {
         Make(prefix + "bin/");
         Make(prefix + "share/norvane/");
-        for (const char* name : {"whois.dat", "dns.dat", "rdap.json", "nvHelp.html"})
+        for (const char* name : {"whois.dat", "dns.dat", "rdap.json", "rdap-local.json", "nvHelp.html"})
             WriteFileBytes(Root + prefix + "share/norvane/" + name, std::string("shipped ") + name);
         return Root + prefix + "bin/";
     }
@@ -68,7 +68,7 @@ TEST_F(DataFolders, TheShippedFolderIsFoundBesideTheProgramWhereverThePackageLie
         const TDataFolders folders = FindDataFolders(bin, userHome);
         EXPECT_EQ(folders.Help, Root + prefix + "share/norvane/") << prefix;
         EXPECT_EQ(folders.Data, userHome + "/norvane/") << prefix;
-        for (const char* name : {"whois.dat", "dns.dat", "rdap.json"})
+        for (const char* name : {"whois.dat", "dns.dat", "rdap.json", "rdap-local.json"})
             EXPECT_EQ(ReadFileBytes(folders.Data + name), std::string("shipped ") + name) << prefix << name;
         EXPECT_FALSE(Exists(folders.Data + "nvHelp.html")) << "the help stays in the shipped folder";
         struct stat info {};
@@ -99,6 +99,9 @@ TEST_F(DataFolders, AnUpgradeWithANewerStampRefreshesThePerUserCopy)
         {"#20261209\r\n", "#20261208\r\n", false}, {"no stamp\r\n", "#1\r\n", true}, {"#1\r\n", "no stamp\r\n", false},
         {R"({"publication": "2025-04-25T22:15:37Z", "services": []})", R"({"publication": "2026-01-01T00:00:00Z", "services": []})", true, "rdap.json"},
         {R"({"publication": "2026-01-01T00:00:00Z", "services": []})", R"({"publication": "2025-04-25T22:15:37Z", "services": []})", false, "rdap.json"},
+        // The user's own servers: never replaced, stamped or not.
+        {R"({"publication": "2025-01-01T00:00:00Z", "services": []})", R"({"publication": "2026-01-01T00:00:00Z", "services": []})", false, "rdap-local.json"},
+        {"edited by hand", R"({"publication": "2026-01-01T00:00:00Z", "services": []})", false, "rdap-local.json"},
     };
     const std::string bin = Install("usr/");
     const std::string data = FindDataFolders(bin, Root + "home").Data;
@@ -160,7 +163,7 @@ TEST_F(DataFolders, SeedingAndUpdatingTogetherNeverShowAPartialFile)
         }
         EXPECT_EQ(failures, 0) << round;
         EXPECT_EQ(ReadFileBytes(data + "whois.dat"), updated) << round;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 3) << round;  // the three data files
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 4) << round;  // the four data files
     }
 }
 

@@ -69,9 +69,9 @@ TEST(ReferenceServer, OldStampGets202TheFileIsReplacedTheNextRunGets201)
     // Each run asked the three questions over one kept connection.
     const std::string log = server.Output();
     for (const char* line : {"\"GET /update-whois.php?date=20261208&name=dns HTTP/1.1\" 202",
-                             "\"GET /update-whois.php?date=20261209&name=whois HTTP/1.1\" 202",
+                             "\"GET /update-whois.php?date=20261210&name=whois HTTP/1.1\" 202",
                              "\"GET /update-whois.php?date=&name=rdap HTTP/1.1\" 202",
-                             "\"GET /update-whois.php?date=2025-04-25T22:15:37Z&name=rdap HTTP/1.1\" 201",
+                             "\"GET /update-whois.php?date=2026-07-27T00:00:00Z&name=rdap HTTP/1.1\" 201",
                              "\"GET /update-whois.php?date=20270101&name=dns HTTP/1.1\" 201",
                              "\"GET /update-whois.php?date=20270102&name=whois HTTP/1.1\" 201"})
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
