@@ -49,7 +49,7 @@ public:
         while (FAt + n < FText.size() && IsDigit(FText[FAt + n])) ++n;
         return n;
     }
-    // Three or more letters, lower-cased.
+    // The letters from here on, lower-cased.
     std::string Letters()
     {
         std::string word;

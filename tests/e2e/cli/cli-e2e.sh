@@ -500,6 +500,14 @@ list_checks() {
   status_line=$(awk '$4 == "/domain/presse.gone" { printf "%.0f %.0f\n", ($1 - $2) * 1000, $1 * 1000 }' "$scratch/rdap.log" | too_close 998)
   [ "$(grep -c presse.gone "$scratch/rdap.log")" = 2 ] && [ -z "$status_line" ] || fail "429 not asked again after its wait: $status_line"
 
+  # The progress, once standard error is a terminal (one job: in the list's order).
+  printf 'ripe.alpha\nsans-point\nuk.beta\n' > "$scratch/three"
+  script -qec "$cli lookup --whois-only --data-dir $data -f $scratch/three --jobs 1 --pace 0 > $scratch/three.csv" /dev/null > "$scratch/tty" 2>&1
+  check "list progress on a terminal" "[1/3] ripe.alpha
+sans-point : Adresse invalide!
+[2/3] sans-point
+[3/3] uk.beta" "$(tr -d '\r' < "$scratch/tty")"
+
   # One name alone is the same record as in the list.
   run lookup --data-dir "$data" --json seul.seul
   check "lookup --json NAME" "0|$(grep '"name":"seul.seul"' "$expected/list.jsonl")
