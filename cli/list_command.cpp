@@ -46,9 +46,9 @@ public:
         const std::lock_guard<std::mutex> lock(FMutex);
         Judge(result);
         FWaiting[index] = FArgs.Json ? JsonLine(result, FNow) : CsvRow(result, FNow);
-        if (Outcome(result) != "ok") FConsole.Error(Cp1252Safe(result.Typed + " : " + LastFailure(result)));
+        if (Outcome(result) != "ok") FConsole.ErrorUtf8(result.Typed + " : " + LastFailure(result));
         ++FDone;
-        FConsole.Progress("[" + std::to_string(FDone) + "/" + std::to_string(FNames.size()) + "] " + Cp1252Safe(result.Typed));
+        FConsole.ProgressUtf8("[" + std::to_string(FDone) + "/" + std::to_string(FNames.size()) + "] " + result.Typed);
         for (auto next = FWaiting.begin(); next != FWaiting.end() && next->first == FNext; next = FWaiting.begin()) {
             FConsole.RawOut(next->second);
             FWaiting.erase(next);
@@ -75,8 +75,6 @@ private:
     {
         return r.Failures.empty() ? Outcome(r) : r.Failures.back().Message;
     }
-    // The console takes Windows-1252 text; the records' UTF-8 goes out as it is.
-    static std::string Cp1252Safe(const std::string& utf8) { return Utf8ToCp1252(utf8); }
 
     std::mutex FMutex;
     TConsole& FConsole;
