@@ -85,6 +85,7 @@ int main(int argc, char** argv)
     }
     catalogue.close();
 
+    int status = 0;
     std::printf("%-8s %-5s %9s %9s %7s %10s %s\n", "names", "jobs", "seconds", "floor", "ratio", "peak KB", "status");
     for (const auto& [names, jobs] : std::vector<std::pair<int, int>>{{100, 10}, {1000, 10}, {1000, 4}}) {
         const TRun run = RunList(cli, dir, names, jobs);
@@ -92,7 +93,8 @@ int main(int argc, char** argv)
         const double floor = names / kServers * kPace;
         std::printf("%-8d %-5d %9.3f %9.3f %7.3f %10ld %d\n", names, jobs, run.Seconds, floor, run.Seconds / floor,
                     run.PeakKb, run.Status);
+        if (run.Status != 0) status = 1;
     }
     std::filesystem::remove_all(dir);
-    return 0;
+    return status;
 }
