@@ -6,10 +6,14 @@
 #include "cli/numbers.h"
 #include "dns/dns_records.h"
 #include "dns/host_info.h"
+#include "net/http/id_internet_date.h"
 #include "rdap/bootstrap.h"
 #include "rdap/rdap_lookup.h"
 #include "runtime/text.h"
 
+#include <algorithm>
+#include <cmath>
+#include <ctime>
 #include <exception>
 
 namespace {
@@ -65,9 +69,14 @@ std::string FirstServerOf(const TLookupSetup& setup, const std::string& typed)
 
 std::optional<int> RetryWait(const std::string& retryAfter)
 {
-    const std::optional<uint32_t> seconds = ParseDecimal(retryAfter, kLongestRetryWait);
-    if (!seconds) return std::nullopt;
-    return static_cast<int>(*seconds);
+    if (const std::optional<uint32_t> seconds = ParseDecimal(retryAfter, kLongestRetryWait))
+        return static_cast<int>(*seconds);
+    // An HTTP date, always in GMT: days since 1899-12-30, the Unix epoch being day 25569.
+    const double days = InternetDateToDateTime(retryAfter);
+    if (days == 0) return std::nullopt;
+    const double wait = std::ceil((days - 25569) * 86400 - static_cast<double>(std::time(nullptr)));
+    if (wait > kLongestRetryWait) return std::nullopt;
+    return static_cast<int>(std::max(wait, 0.0));
 }
 
 TRecordingWindow::TRecordingWindow(const TLookupSetup& setup, std::string typed) : FSetup(setup)

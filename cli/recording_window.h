@@ -69,6 +69,7 @@ private:
     std::string FStage = "name";  // where a message of ShowError comes from
 };
 
-// The wait a 429's Retry-After asks for, in seconds, when it is a number of at most 60;
-// nothing otherwise (a longer wait, a date, no header): the name is then reported limited.
+// The wait a 429's Retry-After asks for, in seconds, when it is at most 60 (a number of
+// seconds, or a date that near; 0 for a date past); nothing otherwise (a longer wait, no
+// header, anything else): the name is then reported limited at once.
 std::optional<int> RetryWait(const std::string& retryAfter);
