@@ -50,7 +50,7 @@ public:
         ++FDone;
         FConsole.ProgressUtf8("[" + std::to_string(FDone) + "/" + std::to_string(FNames.size()) + "] " + result.Typed);
         for (auto next = FWaiting.begin(); next != FWaiting.end() && next->first == FNext; next = FWaiting.begin()) {
-            FConsole.RawOut(next->second);
+            FConsole.RawReply(next->second);
             FWaiting.erase(next);
             ++FNext;
         }

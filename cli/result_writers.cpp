@@ -2,6 +2,7 @@
 
 #include "cli/registry_date.h"
 #include "runtime/codepage.h"
+#include "runtime/text.h"
 
 namespace {
 
@@ -97,9 +98,16 @@ std::string JsonLine(const TNameResult& r, int64_t now)
 
 std::string CsvField(std::string_view text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    // A control character a server sent is written as JSON writes it, "\u001b": a
+    // spreadsheet or a terminal reading the file must not act on it.
+    std::string clean;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        clean += byte < 0x20 || byte == 0x7F ? Format("\\u%04x", byte) : std::string(1, c);
+    }
+    if (clean.find_first_of(",\"") == std::string::npos) return clean;
     std::string out = "\"";
-    for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    for (const char c : clean) out += c == '"' ? std::string("\"\"") : std::string(1, c);
     return out + "\"";
 }
 

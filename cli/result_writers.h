@@ -17,7 +17,8 @@ std::string JsonLine(const TNameResult& result, int64_t now);
 // The CSV header and one row (RFC 4180: CR LF, fields quoted when they must be).
 std::string CsvHeader();
 std::string CsvRow(const TNameResult& result, int64_t now);
-// One field, quoted when it holds a comma, a quote or a line break, quotes doubled.
+// One field, quoted when it holds a comma or a quote, quotes doubled; control characters
+// (line breaks included) written "\u001b" as JSON does.
 std::string CsvField(std::string_view text);
 
 // The results tree's lines (Windows-1252) as nested {"title", "children"} objects.
