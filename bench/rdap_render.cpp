@@ -17,7 +17,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A registrar-sized reply grown to `size` bytes: many name servers, contacts with accented
-// names, and long notices, the parts a large real answer is made of.
+// names, redactions and long notices, the parts a large real answer is made of.
 std::string LargeReply(size_t size)
 {
     std::string json = R"({"objectClassName": "domain", "handle": "1_BENCH", "ldhName": "bench.example",)"
@@ -30,6 +30,12 @@ std::string LargeReply(size_t size)
     for (int i = 0; json.size() < 2 * size / 3; ++i)
         json += (i ? "," : "") + std::string(R"({"roles": ["technical"], "vcardArray": ["vcard", [["fn", {}, "text", "H\u00e9l\u00e8ne )") +
                 std::to_string(i) + R"("], ["email", {}, "text", "h@bench.example"], ["adr", {}, "text", ["", "", "1 rue de l'\u00c9glise", "Orl\u00e9ans", "", "45000", "FR"]]]]})";
+    // What the registry withheld: names the page has a line for, and names it lists apart.
+    json += R"(], "redacted": [)";
+    for (int i = 0; json.size() < 3 * size / 4; ++i)
+        json += (i ? "," : "") + std::string(R"({"name": {"type": ")") +
+                (i % 3 == 0 ? "Tech Email" : i % 3 == 1 ? "Registrant Name" : "Registry Tech ID " + std::to_string(i)) +
+                R"("}, "method": "removal"})";
     json += R"(], "notices": [)";
     for (int i = 0; json.size() < size - 200; ++i)
         json += (i ? "," : "") + std::string(R"({"title": "Terms", "description": ["Line )") + std::to_string(i) +

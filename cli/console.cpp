@@ -14,7 +14,9 @@ std::string EscapeControls(std::string_view utf8)
         unsigned char c = static_cast<unsigned char>(utf8[i]);
         // U+0080 to U+009F, the second set of control characters, is C2 80 to C2 9F.
         const bool c1 = c == 0xC2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0x80;
-        if ((c < 32 && c != '\r' && c != '\n' && c != '\t') || c == 127 || c1) {
+        // A CR alone would send the cursor back over what the line already shows.
+        const bool crLf = c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n';
+        if ((c < 32 && !crLf && c != '\n' && c != '\t') || c == 127 || c1) {
             if (c1) c = static_cast<unsigned char>(utf8[++i]);
             out += {'\\', 'x', hex[c >> 4], hex[c & 15]};
         } else {

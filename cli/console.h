@@ -3,8 +3,9 @@
 #include <string>
 #include <string_view>
 
-// Control characters other than CR, LF and TAB shown as "\x1b" and the like: outside
-// bytes (a whois reply) must not act on the terminal.
+// Control characters other than LF, TAB and the CR of a CR LF shown as "\x1b" and the
+// like: outside bytes (a whois reply, an argument quoted back) must not act on the
+// terminal, nor a lone CR write over the line it ends.
 std::string EscapeControls(std::string_view utf8);
 
 // Where the companion writes. The program's own texts are Windows-1252 bytes with CR LF

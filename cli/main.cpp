@@ -39,7 +39,8 @@ int main(int argc, char** argv)
     try {
         args = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const EUsageError& wrong) {
-        console.RawErr("norvane-cli : " + wrong.Message() + "\n" + UsageText());
+        // The message quotes the argument it refuses, which may hold anything.
+        console.RawErr("norvane-cli : " + EscapeControls(wrong.Message()) + "\n" + UsageText());
         return ExitUsage;
     }
     int status = ExitFailed;

@@ -64,18 +64,19 @@ std::string AddressText(const std::string& address, int32_t length)
 // or "no address" is not asked again for IPv6.
 bool LookupName(IHostResolver& resolver, const std::string& name, THostEntry& entry, int32_t& error)
 {
-    const winsock::hostent* found = resolver.GetHostByName(name);
-    if (found != nullptr) entry = CopyEntry(*found);
-    else error = resolver.LastError();
-    if (found == nullptr && error != winsock::WSAHOST_NOT_FOUND && error != winsock::WSANO_DATA) return false;
-    const winsock::hostent* found6 = resolver.GetHostByName6(name);
-    if (found6 == nullptr || found6->h_length != 16) return found != nullptr;
-    THostEntry six = CopyEntry(*found6);
-    if (found == nullptr) {
-        entry = six;
-        entry.Addresses.clear();
+    if (const winsock::hostent* found = resolver.GetHostByName(name)) {
+        entry = CopyEntry(*found);
+        entry.Addresses6 = resolver.Addresses6Beside(name);
+        if (entry.Addresses6.size() > kMaxListEntries) entry.Addresses6.resize(kMaxListEntries);
+        return true;
     }
-    entry.Addresses6 = six.Addresses;
+    error = resolver.LastError();
+    if (error != winsock::WSAHOST_NOT_FOUND && error != winsock::WSANO_DATA) return false;
+    const winsock::hostent* found6 = resolver.GetHostByName6(name);
+    if (found6 == nullptr || found6->h_length != 16) return false;
+    entry = CopyEntry(*found6);
+    entry.Addresses6 = std::move(entry.Addresses);
+    entry.Addresses.clear();
     return true;
 }
 
@@ -98,6 +99,18 @@ const winsock::hostent* TSystemHostResolver::GetHostByAddr(const char* address, 
 const winsock::hostent* TSystemHostResolver::GetHostByName6(const std::string& name)
 {
     return winsock::gethostbyname6(name.c_str());
+}
+
+std::vector<std::string> IHostResolver::Addresses6Beside(const std::string& name)
+{
+    const winsock::hostent* found6 = GetHostByName6(name);
+    if (found6 == nullptr || found6->h_length != 16) return {};
+    return CopyList(found6->h_addr_list, 16);
+}
+
+std::vector<std::string> TSystemHostResolver::Addresses6Beside(const std::string& name)
+{
+    return winsock::SystemAddresses6(name);
 }
 
 int32_t TSystemHostResolver::LastError() const { return winsock::WSAGetLastError(); }

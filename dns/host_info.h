@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The computer's own name resolution, as the host branch and the IP resolver use it.
 class IHostResolver {
@@ -14,6 +15,9 @@ public:
     // The IPv6 addresses of a name (16 bytes each), or null; a resolver without IPv6
     // has none.
     virtual const winsock::hostent* GetHostByName6(const std::string& /*name*/) { return nullptr; }
+    // The IPv6 addresses (16 bytes each) of a name that GetHostByName has just found;
+    // by default those of GetHostByName6.
+    virtual std::vector<std::string> Addresses6Beside(const std::string& name);
     virtual const winsock::hostent* GetHostByAddr(const char* address, int32_t length, int32_t family) = 0;
     virtual int32_t LastError() const = 0;
 };
@@ -23,6 +27,9 @@ class TSystemHostResolver final : public IHostResolver {
 public:
     const winsock::hostent* GetHostByName(const std::string& name) override;
     const winsock::hostent* GetHostByName6(const std::string& name) override;
+    // From the system's answer for both families, which ends where the IPv4 answer came
+    // from: a name the hosts file gives is not asked of DNS again.
+    std::vector<std::string> Addresses6Beside(const std::string& name) override;
     const winsock::hostent* GetHostByAddr(const char* address, int32_t length, int32_t family) override;
     int32_t LastError() const override;
 };

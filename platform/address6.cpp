@@ -179,4 +179,22 @@ int32_t LookupAllAddresses(const std::string& name, std::vector<std::string>& ad
     return addresses.empty() ? WSANO_DATA : 0;
 }
 
+std::vector<std::string> SystemAddresses6(const std::string& name)
+{
+    std::vector<std::string> addresses;
+    if (name.find('\0') != std::string::npos) return addresses;
+    ::addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;  // one entry per address
+    ::addrinfo* list = nullptr;
+    if (::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0) return addresses;
+    for (const ::addrinfo* a = list; a != nullptr; a = a->ai_next) {
+        if (a->ai_family != AF_INET6) continue;
+        const auto* v6 = reinterpret_cast<const ::sockaddr_in6*>(a->ai_addr);
+        addresses.emplace_back(reinterpret_cast<const char*>(&v6->sin6_addr), 16);
+    }
+    ::freeaddrinfo(list);
+    return addresses;
+}
+
 }  // namespace winsock

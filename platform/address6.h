@@ -48,6 +48,11 @@ int32_t FromPosixAddress(const ::sockaddr_storage& storage, sockaddr* name, int3
 // 0, or the resolver's Windows error number (11001-11004) with nothing in `addresses`.
 int32_t LookupAllAddresses(const std::string& name, std::vector<std::string>& addresses);
 
+// The IPv6 addresses (16 bytes each, in the system's order) of the system's answer for
+// a name in both families: the answer of the first source that knows the name, so a
+// name of the hosts file is not asked of DNS. Empty when there are none or it fails.
+std::vector<std::string> SystemAddresses6(const std::string& name);
+
 // The system resolver for IPv6 addresses (16 bytes, family WS_AF_INET6), with the same
 // result area and errors as gethostbyname/gethostbyaddr.
 hostent* gethostbyname6(const char* name);

@@ -3,8 +3,7 @@
 #include "rdap/json_access.h"
 #include "rdap/rdap_error.h"
 #include "rdap/rdap_render.h"
-
-#include <cstdio>
+#include "runtime/text.h"
 
 namespace {
 
@@ -38,9 +37,15 @@ std::string NotFound(const std::string& url)
     return "R\xC3\xA9ponse RDAP de " + rdap_json::Clean(url) + "\r\n\r\nNom introuvable aupr\xC3\xA8s de ce registre (404).\r\n";
 }
 
+bool IsHttps(const std::string& url) { return url.size() > 8 && SameText(std::string_view(url).substr(0, 8), "https://"); }
+
 // The registrar's part of a thin registry's answer; never raises.
 std::string ReferralText(const std::string& url, const TRdapGet& get)
 {
+    // Requests go over https alone; a link in anything else is not asked at all.
+    if (!IsHttps(url))
+        return rdap_json::Clean("Le serveur RDAP du bureau d'enregistrement n'a pas \xC3\xA9t\xC3\xA9 interrog\xC3\xA9 : son lien n'est pas en https (" +
+                                url + ").") + "\r\n";
     std::string why;
     try {
         const TRdapReply reply = get(url);
@@ -58,18 +63,7 @@ std::string ReferralText(const std::string& url, const TRdapGet& get)
 
 std::string RdapDomainUrl(const std::string& base, const std::string& asciiName)
 {
-    std::string url = base + "domain/";
-    for (const char c : asciiName) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
-        if (plain) {
-            url += c;
-        } else {
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
-            url += escaped;
-        }
-    }
-    return url;
+    return base + "domain/" + PercentEncoded(asciiName, "-.");
 }
 
 std::string RdapDomainText(const std::string& base, const std::string& asciiName, const TRdapGet& get)

@@ -2,9 +2,12 @@
 
 #include "rdap/json_access.h"
 #include "rdap/rdap_error.h"
+#include "rdap/redactions.h"
 #include "rdap/vcard.h"
 
+#include <algorithm>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -17,15 +20,34 @@ using rdap_json::Text;
 
 class TWriter {
 public:
-    // "Label: value", left out when the value is empty.
+    explicit TWriter(TRedactions& redactions) : FRedactions(redactions) {}
+
+    // "Label: value"; without a value, "Label: REDACTED" when the registry withheld that
+    // field (said once), nothing otherwise.
     void Field(std::string_view label, const std::string& value)
     {
-        if (value.empty()) return;
-        Out.append(label).append(": ").append(rdap_json::Clean(value)).append("\r\n");
+        const bool redacted = FRedactions.Take(label);
+        if (value.empty() && !redacted) return;
+        Out.append(label).append(": ").append(value.empty() ? "REDACTED" : rdap_json::Clean(value)).append("\r\n");
     }
-    void Line(const std::string& text) { Out.append(rdap_json::Clean(text)).append("\r\n"); }
+    void Line(std::string_view text) { Out.append(rdap_json::Clean(text)).append("\r\n"); }
+    // Free text of the registry's: its line breaks (LF, CR LF, CR) are its paragraphs, one
+    // line each; a break at the very end opens none, an empty text is an empty line.
+    void Paragraphs(std::string_view text)
+    {
+        if (text.empty()) Blank();
+        while (!text.empty()) {
+            const size_t end = std::min(text.find_first_of("\r\n"), text.size());
+            Line(text.substr(0, end));
+            const size_t breakLength = text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+            text.remove_prefix(std::min(end + breakLength, text.size()));
+        }
+    }
     void Blank() { Out.append("\r\n"); }
     std::string Out;
+
+private:
+    TRedactions& FRedactions;
 };
 
 std::string EventDate(const json& object, std::string_view action)
@@ -53,7 +75,7 @@ void WriteRegistrar(TWriter& w, const json& domain)
 {
     const json* registrar = EntityWithRole(domain, "registrar");
     if (registrar == nullptr) return;
-    w.Field("Registrar", ReadVcard(*registrar).Name);
+    w.Field("Registrar", EntityName(*registrar));
     for (const json& id : List(*registrar, "publicIds"))
         if (Text(id, "type") == "IANA Registrar ID") w.Field("Registrar IANA ID", Scalar(Member(id, "identifier")));
     w.Field("Registrar URL", LinkHref(*registrar, "about"));
@@ -81,24 +103,42 @@ void WriteDnssec(TWriter& w, const json& domain)
 // What a redacted field holds in place of the data (RFC 9537 leaves it empty or says so).
 bool Shown(const std::string& value) { return !value.empty() && value.rfind("REDACTED", 0) != 0 && value.rfind("Redacted", 0) != 0; }
 
-void WriteContact(TWriter& w, const std::string& who, const TVcard& card)
+void WriteContact(TWriter& w, const std::string& who, const TVcard& card, const std::string& handle)
 {
+    // A contact known by its handle alone is named by it, as port-43 whois names it.
+    if (!Shown(card.Name)) w.Field(who, handle);
     const std::pair<const char*, const std::string*> fields[] = {
         {" Name", &card.Name},         {" Organization", &card.Organization}, {" Street", &card.Street},
         {" City", &card.City},         {" State/Province", &card.Region},     {" Postal Code", &card.PostalCode},
         {" Country", &card.Country},   {" Phone", &card.Phone},               {" Fax", &card.Fax},
         {" Email", &card.Email}};
-    for (const auto& [label, value] : fields)
-        if (Shown(*value)) w.Field(who + label, *value);
+    for (const auto& [label, value] : fields) w.Field(who + label, Shown(*value) ? *value : std::string());
 }
 
 void WriteContacts(TWriter& w, const json& domain)
 {
     static const std::pair<const char*, const char*> roles[] = {
         {"registrant", "Registrant"}, {"administrative", "Admin"}, {"technical", "Tech"}, {"billing", "Billing"}};
-    for (const auto& [role, who] : roles)
-        for (const json& entity : List(domain, "entities"))
-            if (HasRole(entity, role)) WriteContact(w, who, ReadVcard(entity));
+    for (const auto& [role, who] : roles) {
+        bool present = false;
+        for (const json& entity : List(domain, "entities")) {
+            if (!HasRole(entity, role)) continue;
+            present = true;
+            WriteContact(w, who, ReadVcard(entity), Text(entity, "handle"));
+        }
+        // A contact withheld whole still shows which of its fields were withheld.
+        if (!present) WriteContact(w, who, TVcard{}, "");
+    }
+}
+
+// What was withheld that no field of the layout stands for.
+void WriteOtherRedactions(TWriter& w, const TRedactions& redactions)
+{
+    const std::vector<const TRedactions::TEntry*> rest = redactions.Rest();
+    if (rest.empty()) return;
+    w.Blank();
+    w.Line("Redacted");
+    for (const TRedactions::TEntry* entry : rest) w.Line(entry->Name + " (" + entry->Method + ")");
 }
 
 void WriteNotes(TWriter& w, const json& notes)
@@ -107,7 +147,7 @@ void WriteNotes(TWriter& w, const json& notes)
         w.Blank();
         if (const std::string title = Text(note, "title"); !title.empty()) w.Line(title);
         for (const json& line : List(note, "description"))
-            if (line.is_string()) w.Line(line.get<std::string>());
+            if (line.is_string()) w.Paragraphs(line.get_ref<const std::string&>());
         for (const json& link : List(note, "links"))
             if (const std::string href = Text(link, "href"); !href.empty()) w.Line(href);
     }
@@ -120,7 +160,8 @@ TRdapRendering RenderRdapDomain(const std::string& url, std::string_view body)
     const json domain = json::parse(body.begin(), body.end(), nullptr, false);
     if (domain.is_discarded() || !domain.is_object())
         throw ERdapError("RDAP reply from " + url + " is not a JSON object.");
-    TWriter w;
+    TRedactions redactions(domain);
+    TWriter w(redactions);
     w.Line("R\xC3\xA9ponse RDAP de " + url);
     w.Blank();
     w.Field("Domain Name", Text(domain, "ldhName"));
@@ -134,6 +175,7 @@ TRdapRendering RenderRdapDomain(const std::string& url, std::string_view body)
     for (const json& server : List(domain, "nameservers")) w.Field("Name Server", Text(server, "ldhName"));
     WriteDnssec(w, domain);
     WriteContacts(w, domain);
+    WriteOtherRedactions(w, redactions);
     WriteNotes(w, List(domain, "remarks"));
     WriteNotes(w, List(domain, "notices"));
     if (const std::string update = EventDate(domain, "last update of RDAP database"); !update.empty()) {

@@ -84,3 +84,9 @@ TVcard ReadVcard(const json& entity)
     }
     return card;
 }
+
+std::string EntityName(const json& entity)
+{
+    std::string name = ReadVcard(entity).Name;
+    return name.empty() ? rdap_json::Text(entity, "handle") : name;
+}

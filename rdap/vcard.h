@@ -10,3 +10,7 @@ struct TVcard {
 };
 
 TVcard ReadVcard(const nlohmann::json& entity);
+
+// What names an entity: its jCard's full name, or its handle when it has none ("" when
+// neither).
+std::string EntityName(const nlohmann::json& entity);

@@ -75,6 +75,44 @@ bool AnsiSameText(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string PercentEncoded(std::string_view text, std::string_view plain)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (alnum || (c != '\0' && plain.find(c) != std::string_view::npos)) {
+            out += c;
+        } else {
+            const auto byte = static_cast<unsigned char>(c);
+            out += {'%', hex[byte >> 4], hex[byte & 15]};
+        }
+    }
+    return out;
+}
+
+std::string QueryDecoded(std::string_view text)
+{
+    const auto digit = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && digit(text[i + 1]) >= 0 && digit(text[i + 2]) >= 0) {
+            out += static_cast<char>(digit(text[i + 1]) * 16 + digit(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i] == '+' ? ' ' : text[i];
+        }
+    }
+    return out;
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to)
 {
     if (from.empty()) return std::string(text);

@@ -23,6 +23,13 @@ bool AnsiSameText(std::string_view a, std::string_view b);
 // Every occurrence of `from` replaced by `to`; the replacement is not searched again.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 
+// Every byte other than an ASCII letter, a digit or one of `plain` as "%XX" (capital
+// hex), as a URL path or query value carries it.
+std::string PercentEncoded(std::string_view text, std::string_view plain);
+// The reverse, for a query value: "%XX" as that byte, "+" as a space; anything else,
+// a "%" without two hex digits included, stays as it is.
+std::string QueryDecoded(std::string_view text);
+
 // Splits text into lines: CR, LF and CR LF end a line, a NUL ends the text, and a line
 // break at the very end opens no further line ("" gives no line, "\r\n" one empty line).
 std::vector<std::string> SplitLines(std::string_view text);

@@ -113,7 +113,8 @@ Reply Error(int code, const char* reason)
     return reply;
 }
 
-// The value of `key` in a query "a=1&b=2"; false when absent. Values are compared as sent.
+// The value of `key` in a query "a=1&b=2", percent-decoded as a web server's scripts get
+// it; false when absent.
 bool QueryValue(const std::string& query, const std::string& key, std::string& value)
 {
     size_t start = 0;
@@ -123,7 +124,7 @@ bool QueryValue(const std::string& query, const std::string& key, std::string& v
         const std::string pair = query.substr(start, end - start);
         const size_t equals = pair.find('=');
         if (pair.substr(0, equals) == key) {
-            value = equals == std::string::npos ? std::string() : pair.substr(equals + 1);
+            value = equals == std::string::npos ? std::string() : QueryDecoded(pair.substr(equals + 1));
             return true;
         }
         start = end + 1;

@@ -7,6 +7,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// Far longer than any date; the stamp travels in a request line.
+constexpr size_t kMaxPublication = 256;
+
+}  // namespace
+
 bool StampOfText(std::string_view text, std::string& stamp)
 {
     const std::vector<std::string> lines = SplitLines(text);
@@ -23,12 +30,18 @@ bool PublicationOfText(std::string_view text, std::string& stamp)
     } catch (const ERdapBootstrapError&) {
         return false;
     }
+    // Any printable text reads back as itself, so that an accepted file keeps its stamp;
+    // a control character or an overlong member is no stamp.
     const std::string& publication = bootstrap.Publication();
-    const bool plain = publication.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ:.+-") ==
-                       std::string::npos;
-    stamp = plain ? publication : std::string();
+    const bool usable = publication.size() <= kMaxPublication &&
+                        std::none_of(publication.begin(), publication.end(), [](char c) {
+                            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+                        });
+    stamp = usable ? publication : std::string();
     return true;
 }
+
+std::string PublicationQueryValue(std::string_view stamp) { return PercentEncoded(stamp, "-.:_~"); }
 
 bool StampIsNewer(std::string_view a, std::string_view b)
 {

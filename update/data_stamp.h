@@ -9,10 +9,13 @@
 // False when the text has no line or line 1 holds no "#": such a file is unusable.
 bool StampOfText(std::string_view text, std::string& stamp);
 
-// The stamp of rdap.json: its "publication" member, or "" when it has none that can
-// travel in a query as it is (letters, digits, ":.+-"). False when the text is no RDAP
-// bootstrap file.
+// The stamp of rdap.json: its "publication" member as written, or "" when it has none,
+// or one that holds a control character or is too long to travel in a query. False
+// when the text is no RDAP bootstrap file.
 bool PublicationOfText(std::string_view text, std::string& stamp);
+// That stamp as the value of `date` in the update request: percent-encoded, so that a
+// space or a "+" (RFC 3339 allows both) reaches the server as written.
+std::string PublicationQueryValue(std::string_view stamp);
 
 // Whether stamp a is later than stamp b. Stamps are dates written as digits (20261208):
 // of two digit strings the longer, or the larger of equal length, is later; other

@@ -1,5 +1,6 @@
 #include "update/data_updater.h"
 
+#include "net/socket/id_exceptions.h"
 #include "runtime/files.h"
 #include "update/data_stamp.h"
 
@@ -10,6 +11,7 @@ namespace {
 
 const char* const kConnecting = "Connection au serveur";
 const char* const kInvalidReply = "Retour du serveur invalide";
+const char* const kCheckingRdap = "V\xE9rification des donn\xE9" "es RDAP";
 
 // Reads one data file's stamp; false when the file is unusable.
 bool ReadStamp(const std::string& path, std::string& stamp) { return StampOfText(ReadFileBytes(path), stamp); }
@@ -61,41 +63,52 @@ void TDataUpdater::RunChecks()
     IdHTTP.Request.Reset();
     // A server that failed both checks is not asked a third time: out of reach, it would
     // only make the user wait once more for the same end.
-    try {
-        if (FailedChecks < 2) CheckRdapData();
-    } catch (...) {
-    }
+    if (FailedChecks < 2) CheckRdapData();
     IdHTTP.Reply.Reset();
     IdHTTP.Request.Reset();
 }
 
 void TDataUpdater::CheckRdapData()
 {
-    // Quiet until the server answers: one that does not publish rdap.json, or that fails
-    // this optional third question, leaves the dialog as the two checks left it.
+    // Quiet until the server answers: one that does not publish rdap.json (404), or that
+    // is gone by this optional third question, leaves the dialog as the two checks left
+    // it. Any other answer that keeps the file as it was fails the check.
     IdHTTP.Host = UpdateHost;
-    const std::string body = IdHTTP.GetText("update-whois.php?date=" + RdapStamp + "&name=rdap");
+    std::string body;
+    try {
+        body = IdHTTP.GetText("update-whois.php?date=" + PublicationQueryValue(RdapStamp) + "&name=rdap");
+    } catch (const EIdProtocolReplyError&) {
+        if (IdHTTP.StatusCode != 404) FailRdapCheck(kCheckingRdap);
+        return;
+    } catch (...) {
+        return;
+    }
     std::string newStamp;
     switch (IdHTTP.StatusCode) {
-    case 404:
-        return;
     case 201:
         LabelRdap = "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
         break;
     case 202:
-        if (!PublicationOfText(body, newStamp)) {
-            LabelRdap = kInvalidReply;
-            break;
+        // A file without a usable stamp would be downloaded again at every update.
+        if (!PublicationOfText(body, newStamp) || newStamp.empty()) return FailRdapCheck(kInvalidReply);
+        try {
+            ReplaceFileAtomically(DataDir + "rdap.json", body);
+        } catch (const std::exception&) {
+            return FailRdapCheck("Mise \xE0 jour des donn\xE9" "es RDAP.");
         }
-        ReplaceFileAtomically(DataDir + "rdap.json", body);
         LabelRdap = "Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour.";
         break;
     default:
-        LabelRdap = kInvalidReply;
-        break;
+        return FailRdapCheck(kInvalidReply);
     }
-    // A server that answers wrongly has failed this check, as it would the others.
-    if (LabelRdap == kInvalidReply) ++FailedChecks;
+    Repaint(&TDataUpdater::LabelRdap);
+}
+
+// The RDAP check ends with the text of the step it failed at, as the others do.
+void TDataUpdater::FailRdapCheck(const std::string& label)
+{
+    LabelRdap = label;
+    ++FailedChecks;
     Repaint(&TDataUpdater::LabelRdap);
 }
 

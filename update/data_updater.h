@@ -42,17 +42,18 @@ public:
     void ReadStamps();
 
     // The checks, DNS first, then whois, then RDAP (unless both failed), each one's errors
-    // dropped, the records reset around them. FailedChecks counts those of the two data
-    // files that ended with
-    // the file neither found current nor replaced, and an invalid reply about rdap.json
-    // (which is optional: a server that does not publish it, or is gone by then, is not
-    // counted).
+    // dropped, the records reset around them. FailedChecks counts the checks that ended
+    // with the file neither found current nor replaced; rdap.json is optional: a server
+    // that does not publish it (404), or is gone by then, is not counted.
     void RunChecks();
     int FailedChecks = 0;
     void CheckDnsData();
     void CheckWhoisData();
     // rdap.json, shown only once answered: a 404 (a server that does not publish it) or a
-    // failure leaves the labels as they were.
+    // lost connection leaves the labels as they were. Another status leaves "Vérification
+    // des données RDAP", a reply that is no bootstrap file with a usable "publication"
+    // "Retour du serveur invalide", a file that cannot be written "Mise à jour des données
+    // RDAP."; each fails the check. The stamp is sent percent-encoded.
     void CheckRdapData();
     void SaveDnsData(const std::string& body);
     void SaveWhoisData(const std::string& body);
@@ -61,6 +62,7 @@ private:
     struct TCheck;
     void Check(const TCheck& check);
     void RunCheck(void (TDataUpdater::*check)());
+    void FailRdapCheck(const std::string& label);
     bool FCheckDone = false;
     void Repaint(TCheckLabel checkLabel);
     void Pause(int milliseconds);

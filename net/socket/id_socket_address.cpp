@@ -67,7 +67,11 @@ std::vector<std::string> TIdStack::LookupHostAddresses(const std::string& name) 
 std::vector<std::string> TIdStackWinsock::LookupHostAddresses(const std::string& name)
 {
     std::vector<std::string> addresses;
-    if (winsock::LookupAllAddresses(name, addresses) == 0) return addresses;
-    // The IPv4 lookup raises the failure as it always has (same number, same text).
-    return {LookupHostByName(name)};
+    const int32_t error = winsock::LookupAllAddresses(name, addresses);
+    if (error == 0) return addresses;
+    // Raised with the resolver's own number (11001-11004), as the IPv4 lookup did: asking
+    // again only to learn it would double the wait for a name that does not resolve.
+    winsock::WSASetLastError(error);
+    CheckSocketResult(Id_SOCKET_ERROR);
+    return {};
 }

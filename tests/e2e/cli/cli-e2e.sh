@@ -73,8 +73,9 @@ LISTS
 
   local line
   while IFS='|' read -r line message; do
-    # shellcheck disable=SC2086
-    run $line
+    # A line may write a control character as \033; the message shows it escaped.
+    # shellcheck disable=SC2046
+    run $(printf '%b' "$line")
     check "'$line' status" 64 "$status"
     check "'$line' output" "" "$out"
     check "'$line' message and usage" "norvane-cli : $message
@@ -92,6 +93,7 @@ lookup --encoding latin1 a.test|encodage inconnu : "latin1" (windows-1252 ou utf
 whois a.test|whois demande --server
 whois --server h --port 70000 a.test|port invalide : "70000" (de 1 à 65535)
 dns --type AAAA a.test|type inconnu : "AAAA"
+dns --type A\033]0;x\007 a.test|type inconnu : "A\x1b]0;x\x07"
 dns --timeout soon a.test|délai invalide : "soon" (en millisecondes)
 resolve-ip|ADRESSE manquant
 update now|argument en trop : "now"
@@ -392,6 +394,34 @@ ipv6_checks() {
   printf '%s' "$saved" > "$FAKE_INTERNET_RESOLV"
 }
 
+# A resolver that never answers (5 s a question): a name of the hosts file is not asked
+# of it, and a name it is asked about is asked once. Each row: the command, the questions
+# it got (name and type; the lookup's own DNS step asks its default server for ANY), and
+# the milliseconds it must stay under: what it took before, less one question's wait.
+silent_resolver_checks() {
+  local saved log="$scratch/silent.log" pid args asked most started took
+  [ -x "$bin/fake_dns_server" ] || { echo "no fake_dns_server: silent resolver checks skipped"; return; }
+  "$bin/fake_dns_server" --address 127.0.0.55 --port 53 --silent >> "$log" 2>&1 &
+  pid=$!
+  for _ in $(seq 50); do grep -q '^listening on' "$log" && break; sleep 0.1; done
+  saved=$(cat "$FAKE_INTERNET_RESOLV"; echo .); saved=${saved%.}
+  printf 'nameserver 127.0.0.55\noptions timeout:5 attempts:1\n' > "$FAKE_INTERNET_RESOLV"
+  while IFS='|' read -r args asked most; do
+    : > "$log"
+    started=$(date +%s%N)
+    # shellcheck disable=SC2086
+    run ${args//DATA/$FAKE_INTERNET_DIR/data}
+    took=$((($(date +%s%N) - started) / 1000000))
+    check "silent resolver: $args asked" "$asked" "$(sort "$log" | tr '\n' ' ')"
+    [ "$took" -lt "$most" ] || fail "silent resolver: $args took $took ms, not under $most"
+  done <<'ROWS'
+lookup --dns-only --data-dir DATA whois.nic.test|whois.nic.test 255 |8000
+whois --server nowhere.test a.test|nowhere.test 1 nowhere.test 28 |9000
+ROWS
+  printf '%s' "$saved" > "$FAKE_INTERNET_RESOLV"
+  kill "$pid"; wait "$pid" 2>/dev/null
+}
+
 update_checks() {
   local published="$FAKE_INTERNET_DIR/update" installed="$scratch/installed"
   mkdir -p "$published" "$installed"
@@ -540,6 +570,7 @@ case "$mode" in
     dns_checks
     resolve_ip_checks
     ipv6_checks
+    silent_resolver_checks
     update_checks
     rdap_checks
     list_checks

@@ -99,6 +99,7 @@ TEST_F(DataFolders, AnUpgradeWithANewerStampRefreshesThePerUserCopy)
         {"#20261209\r\n", "#20261208\r\n", false}, {"no stamp\r\n", "#1\r\n", true}, {"#1\r\n", "no stamp\r\n", false},
         {R"({"publication": "2025-04-25T22:15:37Z", "services": []})", R"({"publication": "2026-01-01T00:00:00Z", "services": []})", true, "rdap.json"},
         {R"({"publication": "2026-01-01T00:00:00Z", "services": []})", R"({"publication": "2025-04-25T22:15:37Z", "services": []})", false, "rdap.json"},
+        {R"({"publication": "2026-06-01 00:00:00Z", "services": []})", R"({"publication": "2025-04-25T22:15:37Z", "services": []})", false, "rdap.json"},
         // The user's own servers: never replaced, stamped or not.
         {R"({"publication": "2025-01-01T00:00:00Z", "services": []})", R"({"publication": "2026-01-01T00:00:00Z", "services": []})", false, "rdap-local.json"},
         {"edited by hand", R"({"publication": "2026-01-01T00:00:00Z", "services": []})", false, "rdap-local.json"},

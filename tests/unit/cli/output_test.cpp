@@ -179,8 +179,9 @@ TEST(CliConsole, MessagesOneALineAndStagesOnlyForATerminal)
         console.Error("Socket Error # 10061\r\nConnection refused.");
         console.Progress("Int\xE9rogation du serveur DNS");
         console.Print("x\x1b\x81\x7f\t\r\n");
+        console.PrintUtf8("a lone CR\rover\r\n");
         console.RawReply("{\"a\": \"\x1b\"}\r\n");
-        EXPECT_EQ(std::string("x\\x1b\\x81\\x7f\t\n") + (terminal ? "{\"a\": \"\\x1b\"}\r\n" : "{\"a\": \"\x1b\"}\r\n"), out.str());
+        EXPECT_EQ(std::string("x\\x1b\\x81\\x7f\t\na lone CR\\x0dover\n") + (terminal ? "{\"a\": \"\\x1b\"}\r\n" : "{\"a\": \"\x1b\"}\r\n"), out.str());
         EXPECT_EQ(std::string("L'extention .xyz n'est pas supportée!\n"
                               "Echec de GetNetworkParams, code erreur n° 00000002\n"
                               "Socket Error # 10061\nConnection refused.\n") +

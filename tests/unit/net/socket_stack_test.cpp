@@ -94,6 +94,7 @@ public:
         Lookups.push_back(name);
         return "192.0.2.1";
     }
+    std::vector<std::string> LookupHostAddresses(const std::string& name) override { return {LookupHostByName(name)}; }
     std::vector<std::string> Lookups;
 };
 

@@ -2,6 +2,8 @@
 #include "rdap/rdap_error.h"
 #include "rdap/rdap_lookup.h"
 #include "rdap/rdap_render.h"
+#include "runtime/files.h"
+#include "runtime/text.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +80,17 @@ TEST(RdapRender, WhoisLayoutOfWhatTheObjectHolds)
         EXPECT_THROW(RenderRdapDomain("u", refused), ERdapError) << refused;
 }
 
+// Responses shaped as registries write them, each beside the page it gives (kept with LF
+// line ends in the files).
+TEST(RdapRender, RegistryResponsesGiveTheirPages)
+{
+    const std::string folder = std::string(NORVANE_SOURCE_DIR) + "/tests/unit/rdap/pages/";
+    for (const char* name : {"handle-only", "paragraphs", "redactions", "cz-registry", "gtld-redacted"}) {
+        const std::string page = RenderRdapDomain("https://rdap.example/domain/x", ReadFileBytes(folder + name + ".json")).Text;
+        EXPECT_EQ(page, ReplaceAll(ReadFileBytes(folder + name + ".txt"), "\n", "\r\n")) << name;
+    }
+}
+
 TEST(RdapLookup, StatusesAndTheRegistrarsPart)
 {
     const std::string registry = "https://r.example/domain/a.fr", registrar = "https://rr.example/domain/a.fr";
@@ -94,6 +107,10 @@ TEST(RdapLookup, StatusesAndTheRegistrarsPart)
         {{{registry, {200, thin, ""}}, {registrar, {200, "{\"ldhName\": \"b\"}", ""}}},
          "R\xC3\xA9ponse RDAP de " + registry + "\r\n\r\n\r\n" + std::string(72, '-') + "\r\n\r\nR\xC3\xA9ponse RDAP de " + registrar +
              "\r\n\r\nDomain Name: b\r\n"},
+        // A link in plain http is not asked, and the line says why.
+        {{{registry, {200, ReplaceAll(thin, "https:", "http:"), ""}}},
+         "R\xC3\xA9ponse RDAP de " + registry + "\r\n\r\n\r\n" + std::string(72, '-') + "\r\n\r\n" +
+             "Le serveur RDAP du bureau d'enregistrement n'a pas \xC3\xA9t\xC3\xA9 interrog\xC3\xA9 : son lien n'est pas en https (http://rr.example/domain/a.fr).\r\n"},
         {{{registry, {200, thin, ""}}, {registrar, {503, "", ""}}},
          "R\xC3\xA9ponse RDAP de " + registry + "\r\n\r\n\r\n" + std::string(72, '-') + "\r\n\r\n" +
              "Le serveur RDAP du bureau d'enregistrement n'a pas r\xC3\xA9pondu : RDAP server " + registrar + " answered HTTP 503.\r\n"},

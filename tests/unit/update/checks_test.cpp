@@ -27,6 +27,8 @@ const std::string kDnsUpdated = "Les donn\xE9" "es DNS ont \xE9t\xE9 mise \xE0 j
 const std::string kWhoisUpdated = "Les donn\xE9" "es Whois ont \xE9t\xE9 mise \xE0 jour.";
 const std::string kInvalid = "Retour du serveur invalide";
 const std::string kConnecting = "Connection au serveur";
+const std::string kRdapCurrent = "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
+const std::string kRdapUpdated = "Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour.";
 
 std::string RequestFor(const std::string& stamp, const std::string& name)
 {
@@ -144,6 +146,8 @@ struct OutcomeCase {
     std::string labelWhois;
     std::string label1;
     bool dnsChanged;
+    std::string rdapReply = "";  // "" when it gets the whois reply as well
+    std::string labelRdap = "";
 };
 
 TEST(Checks, OutcomesOfEveryKindOfReply)
@@ -173,6 +177,14 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
          kDnsCurrent, kCheckingWhois, kConnecting, false},
         {"two lengths", Reply("201 Created", ""), cut("Content-Length: 7\r\nContent-Length: 90\r\n\r\n"), kDnsCurrent,
          kCheckingWhois, kConnecting, false},
+        // rdap.json is optional, but a server that answers about it otherwise than 404
+        // and leaves it unchanged has failed that check.
+        {"500 to rdap", Reply("201 Created", ""), Reply("201 Created", ""), kDnsCurrent, kWhoisCurrent, "", false,
+         Reply("500 Internal Server Error", "x"), "V\xE9rification des donn\xE9" "es RDAP"},
+        {"rdap without publication", Reply("201 Created", ""), Reply("201 Created", ""), kDnsCurrent, kWhoisCurrent,
+         "", false, Reply("202 Accepted", R"({"services": []})"), kInvalid},
+        {"rdap 404", Reply("201 Created", ""), Reply("201 Created", ""), kDnsCurrent, kWhoisCurrent, "", false,
+         Reply("404 Not Found", "x"), ""},
     };
     for (const auto& c : cases) {
         // Each check on a connection of its own, which the server announces it closes.
@@ -181,7 +193,10 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
             return reply.insert(lineEnd, "Connection: close\r\n");
         };
         LoopbackServer server(
-            [&](size_t index) { return Script().ExpectLine().Send(closing(index == 0 ? c.dnsReply : c.whoisReply)).Close(); },
+            [&](size_t index) {
+                const std::string& reply = index == 0 ? c.dnsReply : index == 2 && !c.rdapReply.empty() ? c.rdapReply : c.whoisReply;
+                return Script().ExpectLine().Send(closing(reply)).Close();
+            },
             {});
         Harness h(server);
         h.Updater.IdHTTP.Request.Connection = "close";  // reset away by the checks
@@ -194,10 +209,13 @@ TEST(Checks, OutcomesOfEveryKindOfReply)
         EXPECT_EQ(server.Received(0).find("Connection:"), std::string::npos) << c.name;
         EXPECT_EQ(h.Updater.IdHTTP.Reply.ContentLength, 0) << c.name;  // reset after the checks
         const bool dnsDone = c.labelDns == kDnsCurrent || c.labelDns == kDnsUpdated;
-        // The third request, about rdap.json, got the whois reply too: where that makes
-        // its line "Retour du serveur invalide" (a 200, a 202 without a stamp), it failed.
-        EXPECT_EQ(h.Updater.FailedChecks, !dnsDone + (c.labelWhois != kWhoisCurrent) + (h.Updater.LabelRdap == kInvalid))
-            << c.name;
+        // The third request, about rdap.json, got the whois reply too unless the row has
+        // one of its own: where that leaves a line other than current or updated, it failed.
+        if (!c.rdapReply.empty()) {
+            EXPECT_EQ(h.Updater.LabelRdap, c.labelRdap) << c.name;
+        }
+        const bool rdapFailed = !h.Updater.LabelRdap.empty() && h.Updater.LabelRdap != kRdapCurrent && h.Updater.LabelRdap != kRdapUpdated;
+        EXPECT_EQ(h.Updater.FailedChecks, !dnsDone + (c.labelWhois != kWhoisCurrent) + rdapFailed) << c.name;
         // A server that failed both checks is not asked about rdap.json.
         EXPECT_EQ(server.ConnectionCount(), !dnsDone && c.labelWhois != kWhoisCurrent ? 2u : 3u) << c.name;
     }
@@ -223,13 +241,16 @@ TEST(Checks, UnreachableServerOrFailedWriteIsDroppedSilently)
                               .ExpectBytes(RequestFor("d-old", "dns").size())
                               .Send(Reply("202 Accepted", "#new\r\n"))
                               .ExpectBytes(RequestFor("w-old", "whois").size())
-                              .Send(Reply("201 Created", "")));
+                              .Send(Reply("201 Created", ""))
+                              .ExpectBytes(RequestFor("", "rdap").size())
+                              .Send(Reply("202 Accepted", R"({"publication": "2027", "services": []})")));
     Harness w(server);
-    w.Updater.DataDir = w.Dir.Path() + "gone/";  // dns.dat cannot be written
+    w.Updater.DataDir = w.Dir.Path() + "gone/";  // neither dns.dat nor rdap.json can be written
     w.Updater.RunChecks();
     EXPECT_EQ(w.Updater.LabelDNS, kDnsUpdating);
     EXPECT_EQ(w.Updater.LabelWhois, kWhoisCurrent);
-    EXPECT_EQ(w.Updater.FailedChecks, 1);
+    EXPECT_EQ(w.Updater.LabelRdap, "Mise \xE0 jour des donn\xE9" "es RDAP.");
+    EXPECT_EQ(w.Updater.FailedChecks, 2);
     EXPECT_EQ(w.Dir.Read("dns.dat"), "#d-old\r\n[ac]\r\nserver1=a.nic.ac\r\n");
 }
 

@@ -82,6 +82,20 @@ TEST(ReferenceServer, OldStampGets202TheFileIsReplacedTheNextRunGets201)
     EXPECT_EQ(peers[0], peers[2]);
     EXPECT_EQ(peers[3], peers[5]);
     EXPECT_NE(peers[0], peers[3]);
+
+    // A stamp with the RFC 3339 space is kept as written, and sent so that it arrives so.
+    const std::string spaced = R"({"publication": "2026-06-01 00:00:00Z", "services": [[["ac"], ["https://r.ac/"]]]})";
+    published.Write("rdap.json", spaced);
+    for (const char* label : {"Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour.",
+                              "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour."}) {
+        TDataUpdater next(installed.Path(), "127.0.0.1");
+        Prepare(next, server).RunChecks();
+        EXPECT_EQ(next.LabelRdap, label);
+        EXPECT_EQ(next.FailedChecks, 0);
+    }
+    EXPECT_EQ(installed.Read("rdap.json"), spaced);
+    EXPECT_NE(server.Output().find("\"GET /update-whois.php?date=2026-06-01%2000:00:00Z&name=rdap HTTP/1.1\" 201"),
+              std::string::npos) << server.Output();
 }
 
 // A raw exchange: the bytes sent, everything until the server closes or 2 s pass.
