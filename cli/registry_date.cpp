@@ -43,6 +43,8 @@ public:
         FAt += n;
         return true;
     }
+    // A fraction of a second, however long: the date keeps whole seconds.
+    void SkipDigits() { FAt += DigitRun(); }
     size_t DigitRun() const
     {
         size_t n = 0;
@@ -147,10 +149,7 @@ bool Time(TReader& r, int64_t& seconds)
     if (!r.Take(':') || !r.Number(2, 2, m)) return false;
     if (r.Take(':')) {
         if (!r.Number(2, 2, s)) return false;
-        if (r.Take('.') || r.Take(',')) {
-            int ignored = 0;
-            while (r.DigitRun() > 0) r.Number(1, 9, ignored);
-        }
+        if (r.Take('.') || r.Take(',')) r.SkipDigits();
     }
     if (h > 23 || m > 59 || s > 60) return false;
     seconds = h * 3600 + m * 60 + (s == 60 ? 59 : s);
