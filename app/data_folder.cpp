@@ -9,10 +9,11 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
-const char* const SharedFiles[] = {"whois.dat", "dns.dat", "rdap.json"};
+const char* const SharedFiles[] = {"whois.dat", "dns.dat", "rdap.json", "ipv4.json", "ipv6.json", "asn.json"};
 // The user's own: copied when missing, never replaced afterwards, even by an upgrade.
 const char* const UserOwnedFiles[] = {"rdap-local.json"};
 
@@ -39,7 +40,8 @@ void MakeFolders(const std::string& folder)
 // upgrade), or when it has no stamp at all (unusable, it could never be updated).
 bool ShippedIsNewer(const std::string& shippedBytes, const std::string& userBytes, bool bootstrap)
 {
-    // rdap.json is stamped by its "publication", the other files by their first line.
+    // The bootstrap files (*.json) are stamped by their "publication", the others by their
+    // first line.
     const auto stampOf = bootstrap ? PublicationOfText : StampOfText;
     std::string shipped, user;
     if (!stampOf(shippedBytes, shipped)) return false;
@@ -57,7 +59,7 @@ void SeedUserFolder(const std::string& shipped, const std::string& user)
             // a file that appears meanwhile is kept, no name ever shows a partial file, and
             // an update is never replaced by the older shipped copy it came after.
             const bool created = !Exists(user + name) && CreateFileAtomically(user + name, bytes);
-            const bool bootstrap = name == std::string("rdap.json");
+            const bool bootstrap = std::string_view(name).ends_with(".json");
             if (!created)
                 ReplaceFileIf(user + name, bytes, [&](const std::string& present) { return ShippedIsNewer(bytes, present, bootstrap); });
         } catch (const std::exception&) {

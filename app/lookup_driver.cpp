@@ -2,6 +2,7 @@
 
 #include "app/lookup_name.h"
 #include "app/rdap_stage.h"
+#include "net/socket/id_exceptions.h"
 #include "rdap/bootstrap.h"
 #include "rdap/rdap_lookup.h"
 
@@ -71,16 +72,33 @@ void TLookupDriver::Button1Click()
     }
     const bool whois = FWindow.WhoisChecked();
     const bool dns = FWindow.DnsChecked();
-    if (whois && dns)
-        RunWhoisAndDns(host, queryTemplate, port);
-    else if (whois)
-        RunWhois(host, queryTemplate, port);
-    else if (dns)
-        RunDns();
+    Stoppable([&] {
+        if (whois && dns)
+            RunWhoisAndDns(host, queryTemplate, port);
+        else if (whois)
+            RunWhois(host, queryTemplate, port);
+        else if (dns)
+            RunDns();
+    });
+}
+
+template <typename Path> void TLookupDriver::Stoppable(Path path)
+{
+    FWritesTree = false;
+    try {
+        path();
+    } catch (const EIdStopped&) {
+        if (FWritesTree)
+            FWindow.AddTreeNote(LookupStopped);
+        else
+            FWindow.AddMemoLine(LookupStopped);
+        SetStage(FWindow, 0);
+    }
 }
 
 template <typename Step> void TLookupDriver::InTreeUpdate(Step step)
 {
+    FWritesTree = true;
     struct Bracket {
         ILookupWindow& Window;
         ~Bracket() { Window.EndTreeUpdate(); }
@@ -136,12 +154,15 @@ void TLookupDriver::RunWhois(const std::string& host, const std::string& queryTe
 void TLookupDriver::FinishWithWhois(THourGlass& hourglass, const std::string& host, const std::string& queryTemplate,
                                     int port, const std::string& name)
 {
+    FWritesTree = false;
     std::string reply;
     try {
         if (!FRdapBase.empty() && (host.empty() || FWindow.RdapFirstChecked()))
             reply = FWindow.QueryRdap(FRdapBase, name);
         else
             reply = WhoisOrRdap(host, queryTemplate, port, name);
+    } catch (const EIdStopped&) {
+        throw;
     } catch (const std::exception& failure) {
         hourglass.Restore();
         FWindow.ShowError(failure.what());
@@ -161,6 +182,8 @@ std::string TLookupDriver::WhoisOrRdap(const std::string& host, const std::strin
         std::string reply = FWindow.QueryWhois(host, queryTemplate, port, name);
         if (!reply.empty() || FRdapBase.empty()) return reply;
         whoisFailure = "connexion ferm\xC3\xA9" "e sans r\xC3\xA9ponse";
+    } catch (const EIdStopped&) {
+        throw;
     } catch (const std::exception& failure) {
         if (FRdapBase.empty() || !WhoisUnreachable(failure)) throw;
         whoisFailure = failure.what();
@@ -181,16 +204,20 @@ void TLookupDriver::SpeedButton3Click()
 {
     if (!TakeName(ByHandQuery)) return;
     SetStage(FWindow, 0);
-    THourGlass hourglass(FWindow);
-    FWindow.ClearMemo();
-    std::string reply;
-    try {
-        reply = FWindow.QueryWhoisByHand(FName);
-    } catch (const std::exception& failure) {
+    Stoppable([&] {
+        THourGlass hourglass(FWindow);
+        FWindow.ClearMemo();
+        std::string reply;
+        try {
+            reply = FWindow.QueryWhoisByHand(FName);
+        } catch (const EIdStopped&) {
+            throw;
+        } catch (const std::exception& failure) {
+            hourglass.Restore();
+            FWindow.ShowError(failure.what());
+            return;
+        }
+        FWindow.SetMemoText(reply);
         hourglass.Restore();
-        FWindow.ShowError(failure.what());
-        return;
-    }
-    FWindow.SetMemoText(reply);
-    hourglass.Restore();
+    });
 }

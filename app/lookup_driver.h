@@ -69,7 +69,15 @@ public:
     virtual bool RdapFirstChecked() const { return false; }
     // The RDAP answer for the whois page, UTF-8 (app/rdap_stage.h); a failure is an exception.
     virtual std::string QueryRdap(const std::string& base, const std::string& name);
+
+    // A lookup the user stopped: its note added after what the whois page holds, or as a
+    // node at the end of the tree. Only a window with the idle-time hook can be stopped.
+    virtual void AddMemoLine(const std::string& /*line*/) {}
+    virtual void AddTreeNote(const std::string& /*text*/) {}
 };
+
+// The note of a stopped lookup, where its running step was writing.
+inline constexpr const char* LookupStopped = "Recherche interrompue.";
 
 // The hourglass for as long as it lives, then the cursor that was there before, however
 // the work ends. Restore() puts the cursor back earlier, before a message box say.
@@ -108,6 +116,9 @@ public:
     void SpeedButton3Click();
 
 private:
+    // Runs a path; when the user stops it (EIdStopped), the pages keep what they hold, the
+    // running step's page gets the note, and the status bar is reset, without a box.
+    template <typename Path> void Stoppable(Path path);
     // Runs one DNS step inside the tree's update bracket, closed also when the step raises.
     template <typename Step> void InTreeUpdate(Step step);
     // The whois query and its outcome, the common end of the whois paths.
@@ -126,4 +137,5 @@ private:
     const TRdapBootstrap* FRdap;
     std::string FName;
     std::string FRdapBase;  // the name's RDAP server, "" when it has none
+    bool FWritesTree = false;  // the running step fills the tree, not the whois page
 };

@@ -2,6 +2,7 @@
 
 #include "net/socket/id_exceptions.h"
 #include "rdap/bootstrap.h"
+#include "rdap/number_lookup.h"
 #include "rdap/rdap_error.h"
 #include "runtime/codepage.h"
 #include "runtime/text.h"
@@ -13,9 +14,10 @@ namespace {
 
 enum class TFileRead { Missing, Loaded, Damaged };
 
-// Reads dataDir + name into `into`. A damaged file is told to the user, the message ending
-// with `consequence`.
-TFileRead LoadBootstrapFile(TRdapBootstrap& into, const std::string& dataDir, const char* name,
+// Reads dataDir + name into `into`, a bootstrap for domains or for numbers. A damaged file
+// is told to the user, the message ending with `consequence`.
+template <typename TBootstrap>
+TFileRead LoadBootstrapFile(TBootstrap& into, const std::string& dataDir, const std::string& name,
                             const char* consequence, const TShowError& showError)
 {
     std::ifstream file(dataDir + name, std::ios::binary);
@@ -44,6 +46,15 @@ void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const T
     if (LoadBootstrapFile(local, dataDir, "rdap-local.json", "ses serveurs RDAP sont ignor\xE9s", showError) ==
         TFileRead::Loaded)
         into.Override(local);
+}
+
+void LoadRdapNumberBootstraps(TRdapNumberServers& into, const std::string& dataDir, const TShowError& showError)
+{
+    for (const TNumberFamily family : {TNumberFamily::Ipv4, TNumberFamily::Ipv6, TNumberFamily::Asn}) {
+        into.For(family).Clear();
+        LoadBootstrapFile(into.For(family), dataDir, std::string(NumberBootstrapName(family)) + ".json",
+                          "pas de recherche RDAP", showError);
+    }
 }
 
 std::string ExtensionOf(const std::string& name)

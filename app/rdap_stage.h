@@ -5,6 +5,7 @@
 #include <string>
 
 class TRdapBootstrap;
+struct TRdapNumberServers;
 
 // What the lookup needs of RDAP (registration data over HTTPS), beside whois.
 
@@ -13,6 +14,9 @@ class TRdapBootstrap;
 // file says nothing (neither file: no RDAP). A damaged rdap.json leaves `into` empty, a
 // damaged rdap-local.json is left out; either is told to the user.
 void LoadRdapBootstrap(TRdapBootstrap& into, const std::string& dataDir, const TShowError& showError);
+// The same for the address and AS number files: ipv4.json, ipv6.json and asn.json, each
+// on its own (a missing one is no RDAP for that family alone).
+void LoadRdapNumberBootstraps(TRdapNumberServers& into, const std::string& dataDir, const TShowError& showError);
 
 // The extension of a name (after its last "."), in small letters; "" without a ".".
 std::string ExtensionOf(const std::string& name);

@@ -129,7 +129,8 @@ const std::vector<TSubcommand>& Subcommands()
            [](TArguments& a, const std::string& v) {
                a.Timeout = static_cast<int32_t>(Decimal(v, 0, kMaxTimeout, "délai", " (en millisecondes)"));
            }}}},
-        {"resolve-ip", TCommand::ResolveIp, 0, {json}},
+        {"resolve-ip", TCommand::ResolveIp, 0,
+         {json, {"--rdap", false, [](TArguments& a, const std::string&) { a.Rdap = true; }}, dataDir}},
         {"update", TCommand::Update, 0, {dataDir}},
     };
     return table;

@@ -30,13 +30,15 @@ struct TArguments {
     uint32_t PaceMs = 1000;
     uint32_t Jobs = 4;
     int32_t WarnDays = -1;
+    // resolve-ip --rdap: the address's registration after its host name.
+    bool Rdap = false;
     // lookup -o: the results file; empty for standard output.
     std::string OutputFile;
     // lookup -o: how the file is written (--encoding).
     TFileEncoding Encoding = TFileEncoding::Windows1252;
     // lookup, whois: the reply keeps its 8-bit characters (--keep-accents).
     bool KeepAccents = false;
-    // lookup, update, rdap: where whois.dat and dns.dat are; empty for the executable's folder.
+    // lookup, update, rdap, resolve-ip: where whois.dat and dns.dat are; empty for the executable's folder.
     std::string DataDir;
     // whois: the server (required); dns: the server, or empty for the computer's own.
     std::string Server;

@@ -1,10 +1,12 @@
-// rdap: the registration data of a name from the RDAP server of its extension.
+// rdap: the registration data of a name from the RDAP server of its extension, or of an
+// address or AS number from the registry of its block.
 #include "app/rdap_stage.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "platform/idna.h"
 #include "rdap/bootstrap.h"
+#include "rdap/number_query.h"
 #include "rdap/rdap_error.h"
 #include "rdap/rdap_lookup.h"
 #include "runtime/codepage.h"
@@ -12,6 +14,8 @@
 
 int RunRdap(const TArguments& args, TConsole& console)
 {
+    if (const std::optional<TNumberQuery> number = ParseNumberQuery(args.Name))
+        return PrintNumberRegistration(*number, args, console);
     TRdapBootstrap servers;
     const std::string dataDir = DataDirectory(args);
     LoadRdapBootstrap(servers, dataDir, [&console](const std::string& message) { console.Error(message); });

@@ -1,4 +1,5 @@
 // resolve-ip: the "Résolveur d'IP" panel.
+#include "app/whois_catalogue.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
@@ -7,6 +8,7 @@
 #include "dns/host_info.h"
 #include "dns/ip_resolver.h"
 #include "net/socket/id_component.h"
+#include "rdap/number_query.h"
 #include "runtime/codepage.h"
 
 int RunResolveIp(const TArguments& args, TConsole& console)
@@ -15,12 +17,18 @@ int RunResolveIp(const TArguments& args, TConsole& console)
     const TIdComponent stackUser;
     TSystemHostResolver resolver;
     const TReverseLookup result = ResolveIpAddress(resolver, Utf8ToCp1252(args.Name));
+    const bool named = result.Status != ReverseFailed;
     if (args.Json) console.RawOut(CompactJson(ReverseLookupJson(args.Name, result)) + "\n");
-    if (result.Status == ReverseFailed) {
-        // The panel keeps its old text; the reason is worth telling here.
-        console.Error(result.Text);
+    if (!named)
+        console.Error(result.Text);  // the panel keeps its old text; the reason is worth telling here
+    else if (!args.Json)
+        console.Print(result.Text + "\r\n");
+    if (!args.Rdap) return named ? ExitOk : ExitFailed;
+    const std::optional<TNumberQuery> address = ParseAddressQuery(args.Name);
+    if (!address) {
+        console.Error(InvalidAddress);
         return ExitFailed;
     }
-    if (!args.Json) console.Print(result.Text + "\r\n");
-    return ExitOk;
+    const int registration = PrintNumberRegistration(*address, args, console);
+    return registration != ExitOk || named ? registration : ExitFailed;
 }

@@ -2,6 +2,7 @@
 
 #include "dns/dns_servers.h"
 #include "net/dns/id_dns_resolver.h"
+#include "net/socket/id_exceptions.h"
 
 #include <array>
 
@@ -26,6 +27,8 @@ bool QueryAllRecords(TIdDNSResolver& resolver, const std::string& server, const 
     try {
         QueryRecords(resolver, server, name, 255);
         return true;
+    } catch (const EIdStopped&) {
+        throw;  // the user's stop ends the lookup, it is no failure of this branch
     } catch (...) {
         // A time-out, a socket error, a server's error code, a damaged reply: the branch
         // is simply not shown.

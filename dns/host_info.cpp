@@ -1,5 +1,6 @@
 #include "dns/host_info.h"
 
+#include "net/socket/id_anti_freeze.h"
 #include "platform/address6.h"
 #include "runtime/text.h"
 
@@ -86,19 +87,31 @@ const char* const FunctionFailed = "Echec de la fonction...";
 
 }  // namespace
 
+const winsock::hostent* TSystemHostResolver::Keep(std::shared_ptr<const THostEntryCopy> answer)
+{
+    FLast = std::move(answer);
+    return FLast ? &FLast->Entry() : nullptr;
+}
+
 const winsock::hostent* TSystemHostResolver::GetHostByName(const std::string& name)
 {
-    return winsock::gethostbyname(name.c_str());
+    return Keep(CopiedResolverCall([name] { return winsock::gethostbyname(name.c_str()); }));
 }
 
 const winsock::hostent* TSystemHostResolver::GetHostByAddr(const char* address, int32_t length, int32_t family)
 {
-    return winsock::gethostbyaddr(address, length, family);
+    // The call's thread gets its own copy of the bytes.
+    const bool given = address != nullptr;
+    const size_t copied = given ? static_cast<size_t>(std::clamp(length, 0, THostEntryCopy::MaxAddressLength)) : 0;
+    const std::string bytes(given ? address : "", copied);
+    return Keep(CopiedResolverCall([given, bytes, length, family] {
+        return winsock::gethostbyaddr(given ? bytes.data() : nullptr, length, family);
+    }));
 }
 
 const winsock::hostent* TSystemHostResolver::GetHostByName6(const std::string& name)
 {
-    return winsock::gethostbyname6(name.c_str());
+    return Keep(CopiedResolverCall([name] { return winsock::gethostbyname6(name.c_str()); }));
 }
 
 std::vector<std::string> IHostResolver::Addresses6Beside(const std::string& name)
@@ -110,7 +123,9 @@ std::vector<std::string> IHostResolver::Addresses6Beside(const std::string& name
 
 std::vector<std::string> TSystemHostResolver::Addresses6Beside(const std::string& name)
 {
-    return winsock::SystemAddresses6(name);
+    const auto addresses = std::make_shared<std::vector<std::string>>();
+    RunBlockingCall([addresses, name] { *addresses = winsock::SystemAddresses6(name); });
+    return *addresses;
 }
 
 int32_t TSystemHostResolver::LastError() const { return winsock::WSAGetLastError(); }

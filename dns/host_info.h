@@ -1,4 +1,5 @@
 #pragma once
+#include "dns/host_entry_copy.h"
 #include "dns/results_tree.h"
 #include "platform/winsock.h"
 
@@ -22,7 +23,8 @@ public:
     virtual int32_t LastError() const = 0;
 };
 
-// The platform's resolver calls.
+// The platform's resolver calls; with the idle-time hook each runs on a thread of its own
+// (CopiedResolverCall), and the entry returned is a copy kept until the next call.
 class TSystemHostResolver final : public IHostResolver {
 public:
     const winsock::hostent* GetHostByName(const std::string& name) override;
@@ -32,6 +34,10 @@ public:
     std::vector<std::string> Addresses6Beside(const std::string& name) override;
     const winsock::hostent* GetHostByAddr(const char* address, int32_t length, int32_t family) override;
     int32_t LastError() const override;
+
+private:
+    const winsock::hostent* Keep(std::shared_ptr<const THostEntryCopy> answer);
+    std::shared_ptr<const THostEntryCopy> FLast;
 };
 
 // Outcome of a reverse lookup.

@@ -1,8 +1,9 @@
 // Renders arbitrary bytes as an RDAP domain reply, alone and as a registry's answer whose
-// referral gets the same bytes. Either the reply is refused with ERdapError, or the text
+// referral gets the same bytes, and as an IP network or autnum reply. Either the reply is refused with ERdapError, or the text
 // holds no control character but CR LF line ends, and starts with the line naming the URL.
 #include "rdap/rdap_error.h"
 #include "rdap/rdap_lookup.h"
+#include "rdap/number_render.h"
 #include "rdap/rdap_render.h"
 #include "runtime/codepage.h"
 #include "fuzz/fail_if.h"
@@ -33,6 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const TRdapRendering rendering = RenderRdapDomain(url, body);
         CheckLines(rendering.Text);
         FailIf(rendering.Text.rfind("R\xC3\xA9ponse RDAP de " + url + "\r\n", 0) != 0);
+    } catch (const ERdapError&) {
+    }
+    try {
+        const std::string network = RenderRdapNumber("https://a.example/ip/1.2.3.4", "https://b.example/ip/1.2.3.4", body);
+        CheckLines(network);
+        FailIf(network.rfind("R\xC3\xA9ponse RDAP de https://b.example/ip/1.2.3.4\r\n", 0) != 0);
     } catch (const ERdapError&) {
     }
     int requests = 0;

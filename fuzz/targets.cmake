@@ -10,6 +10,7 @@ set(NORVANE_FUZZ_TARGETS
   internet_date
   rdap_render
   rdap_bootstrap
+  rdap_number_bootstrap
   whois_reply
   whois_expiry
 )

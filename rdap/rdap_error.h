@@ -13,3 +13,10 @@ class ERdapBootstrapError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// No registry to ask about a number: its bootstrap file is missing, or holds no block of
+// it. The message says so in one French line (UTF-8).
+class ERdapNoServer : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -1,5 +1,6 @@
 #include "rdap/rdap_lookup.h"
 
+#include "net/socket/id_exceptions.h"
 #include "rdap/json_access.h"
 #include "rdap/rdap_error.h"
 #include "rdap/rdap_render.h"
@@ -24,13 +25,16 @@ std::string WaitText(const std::string& retryAfter)
     return "asking to wait " + (seconds ? retryAfter + " s" : "until " + Printable(retryAfter));
 }
 
-// The status of a reply that is neither a domain nor "not found".
-[[noreturn]] void Refused(const std::string& url, const TRdapReply& reply)
+}  // namespace
+
+void RdapRefused(const std::string& url, const TRdapReply& reply)
 {
     if (reply.Status == 429)
         throw ERdapError("RDAP server " + url + " answered 429 Too Many Requests, " + WaitText(reply.RetryAfter) + ".");
     throw ERdapError("RDAP server " + url + " answered HTTP " + std::to_string(reply.Status) + ".");
 }
+
+namespace {
 
 std::string NotFound(const std::string& url)
 {
@@ -51,7 +55,9 @@ std::string ReferralText(const std::string& url, const TRdapGet& get)
         const TRdapReply reply = get(url);
         if (reply.Status == 200) return RenderRdapDomain(url, reply.Body).Text;
         if (reply.Status == 404) return NotFound(url);
-        Refused(url, reply);
+        RdapRefused(url, reply);
+    } catch (const EIdStopped&) {
+        throw;  // the user's stop is no answer of the registrar's
     } catch (const std::exception& failure) {
         why = failure.what();
     }
@@ -71,7 +77,7 @@ std::string RdapDomainText(const std::string& base, const std::string& asciiName
     const std::string url = RdapDomainUrl(base, asciiName);
     const TRdapReply reply = get(url);
     if (reply.Status == 404) return NotFound(url);
-    if (reply.Status != 200) Refused(url, reply);
+    if (reply.Status != 200) RdapRefused(url, reply);
     const TRdapRendering registry = RenderRdapDomain(url, reply.Body);
     if (registry.Referral.empty() || registry.Referral == url) return registry.Text;
     return registry.Text + "\r\n" + kSeparator + "\r\n" + ReferralText(registry.Referral, get);

@@ -7,6 +7,10 @@
 // How a lookup reaches a server; RdapGet unless a test puts a fake in its place.
 using TRdapGet = std::function<TRdapReply(const std::string& url)>;
 
+// Raises ERdapError for the status of a reply that is neither an object nor "not found":
+// a 429 names the wait the server asks for.
+[[noreturn]] void RdapRefused(const std::string& url, const TRdapReply& reply);
+
 // The address of a domain at a registry: base (ending with "/") + "domain/" + the name,
 // any byte outside letters, digits, "-" and "." percent-encoded.
 std::string RdapDomainUrl(const std::string& base, const std::string& asciiName);

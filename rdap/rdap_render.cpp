@@ -1,75 +1,16 @@
 #include "rdap/rdap_render.h"
 
 #include "rdap/json_access.h"
-#include "rdap/rdap_error.h"
 #include "rdap/redactions.h"
+#include "rdap/render_writer.h"
 #include "rdap/vcard.h"
 
-#include <algorithm>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-using rdap_json::HasRole;
-using rdap_json::json;
-using rdap_json::List;
-using rdap_json::Member;
-using rdap_json::Scalar;
-using rdap_json::Text;
-
-class TWriter {
-public:
-    explicit TWriter(TRedactions& redactions) : FRedactions(redactions) {}
-
-    // "Label: value"; without a value, "Label: REDACTED" when the registry withheld that
-    // field (said once), nothing otherwise.
-    void Field(std::string_view label, const std::string& value)
-    {
-        const bool redacted = FRedactions.Take(label);
-        if (value.empty() && !redacted) return;
-        Out.append(label).append(": ").append(value.empty() ? "REDACTED" : rdap_json::Clean(value)).append("\r\n");
-    }
-    void Line(std::string_view text) { Out.append(rdap_json::Clean(text)).append("\r\n"); }
-    // Free text of the registry's: its line breaks (LF, CR LF, CR) are its paragraphs, one
-    // line each; a break at the very end opens none, an empty text is an empty line.
-    void Paragraphs(std::string_view text)
-    {
-        if (text.empty()) Blank();
-        while (!text.empty()) {
-            const size_t end = std::min(text.find_first_of("\r\n"), text.size());
-            Line(text.substr(0, end));
-            const size_t breakLength = text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
-            text.remove_prefix(std::min(end + breakLength, text.size()));
-        }
-    }
-    void Blank() { Out.append("\r\n"); }
-    std::string Out;
-
-private:
-    TRedactions& FRedactions;
-};
-
-std::string EventDate(const json& object, std::string_view action)
-{
-    for (const json& event : List(object, "events"))
-        if (Text(event, "eventAction") == action) return Text(event, "eventDate");
-    return {};
-}
-
-const json* EntityWithRole(const json& object, std::string_view role)
-{
-    for (const json& entity : List(object, "entities"))
-        if (HasRole(entity, role)) return &entity;
-    return nullptr;
-}
-
-std::string LinkHref(const json& object, std::string_view rel, std::string_view type = {})
-{
-    for (const json& link : List(object, "links"))
-        if (Text(link, "rel") == rel && (type.empty() || Text(link, "type") == type)) return Text(link, "href");
-    return {};
-}
+using namespace rdap_render;
 
 void WriteRegistrar(TWriter& w, const json& domain)
 {
@@ -141,27 +82,13 @@ void WriteOtherRedactions(TWriter& w, const TRedactions& redactions)
     for (const TRedactions::TEntry* entry : rest) w.Line(entry->Name + " (" + entry->Method + ")");
 }
 
-void WriteNotes(TWriter& w, const json& notes)
-{
-    for (const json& note : notes) {
-        w.Blank();
-        if (const std::string title = Text(note, "title"); !title.empty()) w.Line(title);
-        for (const json& line : List(note, "description"))
-            if (line.is_string()) w.Paragraphs(line.get_ref<const std::string&>());
-        for (const json& link : List(note, "links"))
-            if (const std::string href = Text(link, "href"); !href.empty()) w.Line(href);
-    }
-}
-
 }  // namespace
 
 TRdapRendering RenderRdapDomain(const std::string& url, std::string_view body)
 {
-    const json domain = json::parse(body.begin(), body.end(), nullptr, false);
-    if (domain.is_discarded() || !domain.is_object())
-        throw ERdapError("RDAP reply from " + url + " is not a JSON object.");
+    const json domain = ParseObject(url, body);
     TRedactions redactions(domain);
-    TWriter w(redactions);
+    TWriter w(&redactions);
     w.Line("R\xC3\xA9ponse RDAP de " + url);
     w.Blank();
     w.Field("Domain Name", Text(domain, "ldhName"));
@@ -178,9 +105,6 @@ TRdapRendering RenderRdapDomain(const std::string& url, std::string_view body)
     WriteOtherRedactions(w, redactions);
     WriteNotes(w, List(domain, "remarks"));
     WriteNotes(w, List(domain, "notices"));
-    if (const std::string update = EventDate(domain, "last update of RDAP database"); !update.empty()) {
-        w.Blank();
-        w.Line(">>> Last update of RDAP database: " + update + " <<<");
-    }
+    WriteDatabaseUpdate(w, domain);
     return {std::move(w.Out), LinkHref(domain, "related", "application/rdap+json")};
 }

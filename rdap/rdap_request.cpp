@@ -1,9 +1,11 @@
 #include "rdap/rdap_request.h"
 
+#include "net/socket/id_anti_freeze.h"
 #include "rdap/rdap_error.h"
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string_view>
@@ -51,6 +53,33 @@ void InitOnce()
     if (!done) throw ERdapError("The HTTPS library cannot start.");
 }
 
+// The transfer. With the idle-time hook it runs through a multi handle polled in slices,
+// the hook turning between them; a stop raises EIdStopped, and the handle leaves the
+// transfer half-done, which aborts it.
+CURLcode Perform(CURL* c)
+{
+    if (TIdAntiFreezeBase::Instance() == nullptr) return curl_easy_perform(c);
+    std::unique_ptr<CURLM, CURLMcode (*)(CURLM*)> multi(curl_multi_init(), curl_multi_cleanup);
+    if (!multi || curl_multi_add_handle(multi.get(), c) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
+    struct TAdded {
+        CURLM* Multi;
+        CURL* Easy;
+        ~TAdded() { curl_multi_remove_handle(Multi, Easy); }
+    } added{multi.get(), c};
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) return CURLE_FAILED_INIT;
+        if (running == 0) break;
+        if (curl_multi_poll(multi.get(), nullptr, 0, TIdAntiFreezeBase::TurnMs, nullptr) != CURLM_OK)
+            return CURLE_FAILED_INIT;
+        TIdAntiFreezeBase::DoProcess(std::chrono::milliseconds(TIdAntiFreezeBase::TurnMs / 2));
+    }
+    int left = 0;
+    while (const CURLMsg* message = curl_multi_info_read(multi.get(), &left))
+        if (message->msg == CURLMSG_DONE) return message->data.result;
+    return CURLE_FAILED_INIT;
+}
+
 }  // namespace
 
 TRdapReply RdapGet(const std::string& url, const TRdapLimits& limits)
@@ -89,7 +118,7 @@ TRdapReply RdapGet(const std::string& url, const TRdapLimits& limits)
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
     curl_easy_setopt(c, CURLOPT_HEADERDATA, &transfer);
 
-    const CURLcode result = curl_easy_perform(c);
+    const CURLcode result = Perform(c);
     if (transfer.TooLarge || result == CURLE_FILESIZE_EXCEEDED)
         throw ERdapError("RDAP reply from " + url + " is larger than " + std::to_string(limits.MaxBody >> 20) + " MB.");
     if (result != CURLE_OK) {
@@ -98,5 +127,7 @@ TRdapReply RdapGet(const std::string& url, const TRdapLimits& limits)
         throw ERdapError("RDAP request to " + url + " failed: " + cause + ".");
     }
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &transfer.Reply.Status);
+    const char* answered = nullptr;
+    transfer.Reply.Url = curl_easy_getinfo(c, CURLINFO_EFFECTIVE_URL, &answered) == CURLE_OK && answered ? answered : url;
     return std::move(transfer.Reply);
 }

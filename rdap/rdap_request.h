@@ -1,12 +1,19 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <utility>
 
 // One HTTPS GET of an RDAP server, through libcurl.
 struct TRdapReply {
-    long Status = 0;
+    // A fake server's reply is made of the first three alone: it answers where it was asked.
+    TRdapReply(long status = 0, std::string body = {}, std::string retryAfter = {}, std::string url = {})
+        : Status(status), Body(std::move(body)), RetryAfter(std::move(retryAfter)), Url(std::move(url))
+    {
+    }
+    long Status;
     std::string Body;
     std::string RetryAfter;  // the last reply's Retry-After header, as sent
+    std::string Url;         // the address that gave the reply, after redirects; "" for the one asked
 };
 
 struct TRdapLimits {

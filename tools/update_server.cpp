@@ -4,8 +4,9 @@
 //
 // GET /update-whois.php?date=STAMP&name=dns|whois answers 201 (empty) when STAMP equals
 // the stamp of DIR/dns.dat or DIR/whois.dat (line 1 less its first character, trimmed),
-// and 202 with the whole file otherwise. name=rdap hands out DIR/rdap.json the same way,
-// its stamp being the file's "publication" member; without that file it is unknown (404). HTTP/1.1 with keep-alive; every reply carries a
+// and 202 with the whole file otherwise. name=rdap, ipv4, ipv6 and asn hand out the
+// bootstrap files DIR/rdap.json, ipv4.json, ipv6.json and asn.json the same way, the stamp
+// being the file's "publication" member; without the file the name is unknown (404). HTTP/1.1 with keep-alive; every reply carries a
 // Content-Length. The files are read on every request, so replacing one takes effect at
 // once. Prints "listening on ADDRESS:PORT" once ready (useful with --port 0).
 
@@ -138,8 +139,11 @@ std::string DatStamp(const std::string& file)
     return lines.empty() || lines[0].empty() ? std::string() : Trim(lines[0].substr(1));
 }
 
-// A bootstrap file that cannot be read has no stamp: every client gets it.
-std::string RdapStamp(const std::string& file)
+bool IsBootstrap(const std::string& name) { return name == "rdap" || name == "ipv4" || name == "ipv6" || name == "asn"; }
+
+// A bootstrap file that cannot be read has no stamp: every client gets it. The address and
+// AS files have the domains' shape (lists of strings), so one reader serves them all.
+std::string PublicationStamp(const std::string& file)
 {
     TRdapBootstrap bootstrap;
     try {
@@ -159,15 +163,15 @@ Reply Answer(const Options& options, const std::string& method, const std::strin
     if (path != "/update-whois.php") return Error(404, "Not Found");
     std::string stamp, name;
     if (!QueryValue(query, "date", stamp) || !QueryValue(query, "name", name)) return Error(400, "Bad Request");
-    if (name != "dns" && name != "whois" && name != "rdap") return Error(404, "Not Found");
+    if (name != "dns" && name != "whois" && !IsBootstrap(name)) return Error(404, "Not Found");
 
     std::string file;
     try {
-        file = ReadFileBytes(options.DataDir + "/" + name + (name == "rdap" ? ".json" : ".dat"));
+        file = ReadFileBytes(options.DataDir + "/" + name + (IsBootstrap(name) ? ".json" : ".dat"));
     } catch (const std::exception&) {
         return Error(404, "Not Found");
     }
-    const std::string current = name == "rdap" ? RdapStamp(file) : DatStamp(file);
+    const std::string current = IsBootstrap(name) ? PublicationStamp(file) : DatStamp(file);
     Reply reply;
     if (!current.empty() && stamp == current) {
         reply.Code = 201;

@@ -1,5 +1,6 @@
 #include "ui/application.h"
 #include "ui/command_line.h"
+#include "ui/event_loop_hook.h"
 #include "ui/main_window.h"
 
 #include <exception>
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
         return std::cout.good() ? 0 : 1;
     }
     TApplication application(argc, argv);
+    // Network waits hand control back to the window; it outlives the window.
+    TEventLoopHook hook;
     try {
         TFMain window(application.Desktop());
         window.show();

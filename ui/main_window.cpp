@@ -3,10 +3,12 @@
 #include "app/data_folder.h"
 #include "app/rdap_stage.h"
 #include "app/whois_query.h"
+#include "dns/results_tree.h"
 #include "dns/dns_servers.h"
 #include "net/dns/id_dns_resolver.h"
 #include "net/whois/id_whois.h"
 #include "rdap/bootstrap.h"
+#include "rdap/number_lookup.h"
 #include "ui/about_box.h"
 #include "ui/ansi.h"
 #include "ui/application.h"
@@ -52,6 +54,16 @@ public:
     void SetProgressPosition(int position) override { W.ui->StatusBar->SetProgress(position); }
     void ClearMemo() override { W.SetMemoText({}); }
     void SetMemoText(const std::string& text) override { W.SetMemoText(text); }
+    void AddMemoLine(const std::string& line) override
+    {
+        const std::string& text = W.MemoText();
+        const bool lineStarts = text.empty() || text.ends_with("\r\n");
+        W.SetMemoText(text + (lineStarts ? "" : "\r\n") + line + "\r\n");
+    }
+    void AddTreeNote(const std::string& text) override
+    {
+        W.FTreeNodes->AddChild(nullptr, text, ImageNone, ImageNone, NodePlain);
+    }
     void ClearTree() override
     {
         W.HostRootNode = nullptr;
@@ -81,6 +93,7 @@ TFMain::TFMain(TDesktop& desktop, std::string dataDir, QWidget* parent)
       AppDir(dataDir),
       HelpDir(std::move(dataDir)),
       RdapServers(std::make_unique<TRdapBootstrap>()),
+      RdapNumberServers(std::make_unique<TRdapNumberServers>()),
       IdWhois1(std::make_unique<TIdWhois>()),
       ui(std::make_unique<Ui::TFMain>()),
       FDesktop(desktop),
@@ -132,6 +145,7 @@ void TFMain::WireEvents()
         PageControlDrawTab(canvas, tabIndex, rect, active);
     };
     WireDnsPage();
+    WireStopKey();
     connect(ui->Enregistrersous1, &QAction::triggered, this, &TFMain::Enregistrersous1Click);
     connect(ui->Gestion1, &QAction::triggered, this, &TFMain::Gestion1Click);
     connect(ui->Aide1, &QAction::triggered, this, &TFMain::Aide1Click);
@@ -187,10 +201,15 @@ void TFMain::ReloadWhoisServers()
 
 void TFMain::LoadRdapServers()
 {
-    LoadRdapBootstrap(*RdapServers, AppDir, [this](const std::string& message) { ShowError(message); });
+    const auto showError = [this](const std::string& message) { ShowError(message); };
+    LoadRdapBootstrap(*RdapServers, AppDir, showError);
+    LoadRdapNumberBootstraps(*RdapNumberServers, AppDir, showError);
 }
 
-void TFMain::Button1Click() { TLookupDriver(*FLookupWindow, WhoisServers, RdapServers.get()).Button1Click(); }
+void TFMain::Button1Click()
+{
+    RunWhileBusy([this] { TLookupDriver(*FLookupWindow, WhoisServers, RdapServers.get()).Button1Click(); });
+}
 
 void TFMain::LEditNameKeyUp(int key, Qt::KeyboardModifiers)
 {
@@ -199,7 +218,10 @@ void TFMain::LEditNameKeyUp(int key, Qt::KeyboardModifiers)
 
 void TFMain::LEditNameDblClick() { ui->LEditName->selectAll(); }
 
-void TFMain::SpeedButton3Click() { TLookupDriver(*FLookupWindow, WhoisServers).SpeedButton3Click(); }
+void TFMain::SpeedButton3Click()
+{
+    RunWhileBusy([this] { TLookupDriver(*FLookupWindow, WhoisServers).SpeedButton3Click(); });
+}
 
 void TFMain::LabeledEdit1KeyUp(int key, Qt::KeyboardModifiers)
 {
@@ -250,6 +272,13 @@ void TFMain::Aide1Click()
 
 void TFMain::Aproposde1Click()
 {
+    if (FBusy) {
+        // A lookup waits below this handler: a loop of the box's own would hold it up.
+        auto* about = new TFAbout(FDesktop, this);
+        about->setAttribute(Qt::WA_DeleteOnClose);
+        about->open();
+        return;
+    }
     TFAbout about(FDesktop, this);
     FDesktop.RunModal(about);
 }

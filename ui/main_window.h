@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,7 @@ class TDesktop;
 class TIdDNSResolver;
 class TIdWhois;
 class TRdapBootstrap;
+struct TRdapNumberServers;
 namespace Ui {
 class TFMain;
 }
@@ -45,6 +47,15 @@ public:
     void ReloadWhoisServers();
 
     TTreeNodes& TreeNodes() { return *FTreeNodes; }
+
+    // Runs work (a lookup, a resolution) unless one is already running: meanwhile the
+    // commands that would start another or change its settings are disabled, Échap and
+    // closing the window stop it (see TIdAntiFreezeBase), and a close asked meanwhile
+    // happens once it has ended.
+    void RunWhileBusy(const std::function<void()>& work);
+    bool Busy() const { return FBusy; }
+    // Échap: stops the work under way, if any.
+    void StopWork();
     TDesktop& Desktop() const { return FDesktop; }
 
     // The data files are read and updated in AppDir; the help is opened from HelpDir.
@@ -52,6 +63,8 @@ public:
     std::string HelpDir;
     TWhoisServers WhoisServers;
     std::unique_ptr<TRdapBootstrap> RdapServers;
+    // ipv4.json, ipv6.json and asn.json: who holds an address (app/rdap_stage.h).
+    std::unique_ptr<TRdapNumberServers> RdapNumberServers;
     std::string DefaultDnsServer;
     std::unique_ptr<TIdWhois> IdWhois1;
     std::unique_ptr<TIdDNSResolver> IdDNSResolver1;
@@ -79,6 +92,8 @@ private slots:
     void TreeDNSDblClick();
     void SpeedButton1Click();
     void LabeledEditIPKeyUp(int key, Qt::KeyboardModifiers shift);
+    // "Qui détient cette adresse ?" on an address of the tree (main_window_registration.cpp).
+    void TreeDNSContextMenu(const QPoint& at);
     void Enregistrersous1Click();
 
 protected:
@@ -86,6 +101,7 @@ protected:
     virtual void ShowHostInfo(const std::string& name);
     virtual void ShowDnsRecords(const std::string& name);
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
 private:
@@ -95,9 +111,13 @@ private:
     ILookupWindow& LookupWindow();
     void CreateImages();
     void WireEvents();
+    void WireStopKey();
     // The resolver component as the form sets it up: active, port 53, 4000 ms.
     void CreateDnsResolver();
     void WireDnsPage();
+    void WireRegistration();
+    // The box below the IP resolver: the registration of the address in LabeledEditIP.
+    void ShowAddressRegistration();
     void FormCreate();
     void LoadRdapServers();
     void PageControlDrawTab(QPainter& canvas, int tabIndex, const QRect& rect, bool active);
@@ -116,6 +136,8 @@ private:
     std::unique_ptr<TLookupWindow> FLookupWindow;
     TCursor FScreenCursor = TCursor::crDefault;
     std::string FMemoText;
+    bool FBusy = false;
+    bool FCloseAsked = false;
     bool FPlaced = false;
     bool FFrameFitted = false;
 };

@@ -6,6 +6,7 @@
 #include "dns/host_info.h"
 #include "dns/ip_resolver.h"
 #include "net/dns/id_dns_resolver.h"
+#include "net/socket/id_exceptions.h"
 #include "ui/ansi.h"
 #include "ui/desktop.h"
 #include "ui_main_window.h"
@@ -120,6 +121,7 @@ void TFMain::WireDnsPage()
     }));
     connect(ui->SpeedButton1, &QToolButton::clicked, this, &TFMain::SpeedButton1Click);
     connect(ui->LabeledEditIP, &TLabeledEdit::KeyUp, this, &TFMain::LabeledEditIPKeyUp);
+    WireRegistration();
 }
 
 void TFMain::ShowHostInfo(const std::string& name)
@@ -171,12 +173,25 @@ void TFMain::TreeDNSDblClick()
 
 void TFMain::SpeedButton1Click()
 {
-    SetStage(0);
-    const THourGlass hourglass(LookupWindow());
-    TSystemHostResolver resolver;
-    const QString shown = ui->EditURL->text();
-    const std::string result = ResolveIpField(resolver, ToAnsi(ui->LabeledEditIP->text()), ToAnsi(shown));
-    if (FromAnsi(result) != shown) ui->EditURL->setText(FromAnsi(result));
+    RunWhileBusy([this] {
+        SetStage(0);
+        THourGlass hourglass(LookupWindow());
+        TSystemHostResolver resolver;
+        const QString shown = ui->EditURL->text();
+        std::string result;
+        bool stopped = false;
+        try {
+            result = ResolveIpField(resolver, ToAnsi(ui->LabeledEditIP->text()), ToAnsi(shown));
+        } catch (const EIdStopped&) {
+            result = LookupStopped;  // the field is where this step writes
+            stopped = true;
+        }
+        if (FromAnsi(result) != shown) ui->EditURL->setText(FromAnsi(result));
+        if (stopped) return;  // a stopped resolver asks no registry either
+        // The host name is shown before the registry is asked.
+        ui->EditURL->repaint();
+        ShowAddressRegistration();
+    });
 }
 
 void TFMain::LabeledEditIPKeyUp(int key, Qt::KeyboardModifiers)

@@ -3,6 +3,7 @@
 #include <QResizeEvent>
 #include <QShowEvent>
 
+#include <algorithm>
 #include <array>
 
 TPanel::TPanel(QWidget* parent) : QFrame(parent) { setFrameShape(QFrame::NoFrame); }
@@ -46,6 +47,13 @@ void TPanel::Realign()
             }
             child->setGeometry(place);
         }
+    }
+    for (QObject* object : children()) {
+        QWidget* child = qobject_cast<QWidget*>(object);
+        const QVariant margin = child && !child->isWindow() ? child->property("bottomMargin") : QVariant();
+        if (!margin.isValid()) continue;
+        const int bottom = contentsRect().bottom() - margin.toInt();
+        child->setGeometry(child->x(), child->y(), child->width(), std::max(0, bottom + 1 - child->y()));
     }
 }
 

@@ -5,7 +5,9 @@
 // A container that places its children the way the forms describe them: a child whose
 // dynamic property "align" is "top", "bottom", "left", "right" or "client" is docked to
 // that side of what is left (tops first, then bottoms, lefts, rights, and the client last,
-// filling the rest); any other child keeps its own position and size.
+// filling the rest); any other child keeps its own position and size, but for its height
+// when it has the dynamic property "bottomMargin": it then reaches down to that many
+// pixels above the panel's bottom.
 class TPanel : public QFrame {
     Q_OBJECT
     Q_PROPERTY(QString bevel READ bevel WRITE setBevel)

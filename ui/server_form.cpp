@@ -1,5 +1,7 @@
 #include "ui/server_form.h"
 
+#include "net/socket/id_anti_freeze.h"
+#include "net/socket/id_exceptions.h"
 #include "ui/ansi.h"
 #include "ui/application.h"
 #include "ui/colors.h"
@@ -74,8 +76,10 @@ int TFServer::RunModal()
 
 void TFServer::done(int result)
 {
-    // Closed before the first tick: no request at all.
+    // Closed before the first tick: no request at all; during the checks: they stop.
     Timer.stop();
+    TIdAntiFreezeBase* hook = TIdAntiFreezeBase::Instance();
+    if (FChecking && hook != nullptr) hook->Stop();
     QDialog::done(result);
 }
 
@@ -87,7 +91,15 @@ void TFServer::TimerTimer()
         ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
     } hourglass;
     Timer.stop();
-    FUpdater.RunChecks();
+    if (TIdAntiFreezeBase* hook = TIdAntiFreezeBase::Instance()) hook->Reset();
+    FChecking = true;
+    try {
+        FUpdater.RunChecks();
+    } catch (const EIdStopped&) {
+        FChecking = false;
+        return;  // closed meanwhile: nothing more to show
+    }
+    FChecking = false;
     ShowLabels();
 }
 

@@ -54,4 +54,5 @@ private:
     std::unique_ptr<Ui::TFServer> ui;
     TDesktop& FDesktop;
     TDataUpdater FUpdater;
+    bool FChecking = false;  // the checks are running: closing stops them
 };

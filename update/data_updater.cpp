@@ -1,6 +1,9 @@
 #include "update/data_updater.h"
 
+#include "net/socket/id_anti_freeze.h"
 #include "net/socket/id_exceptions.h"
+#include "rdap/number_bootstrap.h"
+#include "rdap/rdap_error.h"
 #include "runtime/files.h"
 #include "update/data_stamp.h"
 
@@ -15,6 +18,36 @@ const char* const kCheckingRdap = "V\xE9rification des donn\xE9" "es RDAP";
 
 // Reads one data file's stamp; false when the file is unusable.
 bool ReadStamp(const std::string& path, std::string& stamp) { return StampOfText(ReadFileBytes(path), stamp); }
+
+}  // namespace
+
+// A bootstrap file the update server may publish: asked as name=Name, kept as Name.json.
+struct TDataUpdater::TBootstrapFile {
+    const char* Name;
+    std::string TDataUpdater::*Stamp;
+    // Whether a body is a file of that kind; its "publication" is read apart.
+    bool (*Readable)(std::string_view body);
+};
+
+namespace {
+
+template <TNumberFamily family>
+bool ReadsAsNumbers(std::string_view body)
+{
+    try {
+        TRdapNumberBootstrap(family).Load(body);
+        return true;
+    } catch (const ERdapBootstrapError&) {
+        return false;
+    }
+}
+
+const TDataUpdater::TBootstrapFile kBootstrapFiles[] = {
+    {"rdap", &TDataUpdater::RdapStamp, [](std::string_view) { return true; }},
+    {"ipv4", &TDataUpdater::Ipv4Stamp, ReadsAsNumbers<TNumberFamily::Ipv4>},
+    {"ipv6", &TDataUpdater::Ipv6Stamp, ReadsAsNumbers<TNumberFamily::Ipv6>},
+    {"asn", &TDataUpdater::AsnStamp, ReadsAsNumbers<TNumberFamily::Asn>},
+};
 
 }  // namespace
 
@@ -44,10 +77,13 @@ void TDataUpdater::ReadStamps()
         DataCorrupt = true;
         return;
     }
-    RdapStamp.clear();
-    try {
-        PublicationOfText(ReadFileBytes(DataDir + "rdap.json"), RdapStamp);
-    } catch (const std::exception&) {
+    for (const TBootstrapFile& file : kBootstrapFiles) {
+        std::string& stamp = this->*file.Stamp;
+        stamp.clear();
+        try {
+            PublicationOfText(ReadFileBytes(DataDir + file.Name + ".json"), stamp);
+        } catch (const std::exception&) {
+        }
     }
 }
 
@@ -70,46 +106,72 @@ void TDataUpdater::RunChecks()
 
 void TDataUpdater::CheckRdapData()
 {
-    // Quiet until the server answers: one that does not publish rdap.json (404), or that
-    // is gone by this optional third question, leaves the dialog as the two checks left
-    // it. Any other answer that keeps the file as it was fails the check.
+    // Quiet until the server answers: one that publishes none of these files, or that is
+    // gone by these optional questions, leaves the dialog as the two checks left it. Any
+    // other answer that keeps a file as it was fails the check.
+    bool answered = false, updated = false;
+    std::string failure;
+    for (const TBootstrapFile& file : kBootstrapFiles) {
+        IdHTTP.Reply.Reset();
+        IdHTTP.Request.Reset();
+        std::string failedAt;
+        const TBootstrapOutcome outcome = CheckBootstrapFile(file, failedAt);
+        if (outcome == TBootstrapOutcome::Gone) break;
+        answered = answered || outcome != TBootstrapOutcome::Unpublished;
+        updated = updated || outcome == TBootstrapOutcome::Updated;
+        if (outcome == TBootstrapOutcome::Failed) {
+            ++FailedChecks;
+            if (failure.empty()) failure = failedAt;
+        }
+        // The address and AS files come with rdap.json: a server that does not publish
+        // it, or fails it, is asked no more.
+        const bool current = outcome == TBootstrapOutcome::Current || outcome == TBootstrapOutcome::Updated;
+        if (file.Stamp == &TDataUpdater::RdapStamp && !current) break;
+    }
+    if (!answered) return;
+    // The line ends with the text of the step a file failed at, as the others do.
+    LabelRdap = !failure.empty() ? failure
+                : updated        ? "Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour."
+                                 : "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
+    Repaint(&TDataUpdater::LabelRdap);
+}
+
+TDataUpdater::TBootstrapOutcome TDataUpdater::CheckBootstrapFile(const TBootstrapFile& file, std::string& failedAt)
+{
     IdHTTP.Host = UpdateHost;
     std::string body;
     try {
-        body = IdHTTP.GetText("update-whois.php?date=" + PublicationQueryValue(RdapStamp) + "&name=rdap");
+        body = IdHTTP.GetText("update-whois.php?date=" + PublicationQueryValue(this->*file.Stamp) + "&name=" + file.Name);
     } catch (const EIdProtocolReplyError&) {
-        if (IdHTTP.StatusCode != 404) FailRdapCheck(kCheckingRdap);
-        return;
+        if (IdHTTP.StatusCode == 404) return TBootstrapOutcome::Unpublished;
+        failedAt = kCheckingRdap;
+        return TBootstrapOutcome::Failed;
+    } catch (const EIdStopped&) {
+        throw;  // closing the dialog ends the checks
     } catch (...) {
-        return;
+        return TBootstrapOutcome::Gone;
     }
     std::string newStamp;
     switch (IdHTTP.StatusCode) {
     case 201:
-        LabelRdap = "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.";
-        break;
+        return TBootstrapOutcome::Current;
     case 202:
         // A file without a usable stamp would be downloaded again at every update.
-        if (!PublicationOfText(body, newStamp) || newStamp.empty()) return FailRdapCheck(kInvalidReply);
-        try {
-            ReplaceFileAtomically(DataDir + "rdap.json", body);
-        } catch (const std::exception&) {
-            return FailRdapCheck("Mise \xE0 jour des donn\xE9" "es RDAP.");
+        if (!PublicationOfText(body, newStamp) || newStamp.empty() || !file.Readable(body)) {
+            failedAt = kInvalidReply;
+            return TBootstrapOutcome::Failed;
         }
-        LabelRdap = "Les donn\xE9" "es RDAP ont \xE9t\xE9 mise \xE0 jour.";
-        break;
+        try {
+            ReplaceFileAtomically(DataDir + file.Name + ".json", body);
+        } catch (const std::exception&) {
+            failedAt = "Mise \xE0 jour des donn\xE9" "es RDAP.";
+            return TBootstrapOutcome::Failed;
+        }
+        return TBootstrapOutcome::Updated;
     default:
-        return FailRdapCheck(kInvalidReply);
+        failedAt = kInvalidReply;
+        return TBootstrapOutcome::Failed;
     }
-    Repaint(&TDataUpdater::LabelRdap);
-}
-
-// The RDAP check ends with the text of the step it failed at, as the others do.
-void TDataUpdater::FailRdapCheck(const std::string& label)
-{
-    LabelRdap = label;
-    ++FailedChecks;
-    Repaint(&TDataUpdater::LabelRdap);
 }
 
 void TDataUpdater::RunCheck(void (TDataUpdater::*check)())
@@ -117,6 +179,8 @@ void TDataUpdater::RunCheck(void (TDataUpdater::*check)())
     FCheckDone = false;
     try {
         (this->*check)();
+    } catch (const EIdStopped&) {
+        throw;
     } catch (...) {
     }
     if (!FCheckDone) ++FailedChecks;
@@ -204,5 +268,8 @@ void TDataUpdater::Pause(int milliseconds)
     if (OnPause)
         OnPause(milliseconds);
     else
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        SlicedWait(milliseconds, [](int32_t slice) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+            return 0;
+        });
 }

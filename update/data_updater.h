@@ -21,11 +21,14 @@ public:
     std::string DnsStamp;
     std::string WhoisStamp;
     std::string RdapStamp;  // "" when rdap.json is missing or unusable: any copy is newer
+    std::string Ipv4Stamp, Ipv6Stamp, AsnStamp;  // the same for ipv4.json, ipv6.json and asn.json
+    // One of those files, as the checks ask for it (data_updater.cpp).
+    struct TBootstrapFile;
     bool DataCorrupt = false;
 
     std::string LabelDNS;
     std::string LabelWhois;
-    std::string LabelRdap;  // stays empty when the server does not publish rdap.json
+    std::string LabelRdap;  // stays empty when the server publishes none of the bootstrap files
     std::string Label1;
 
     // One of the check labels, LabelDNS, LabelWhois or LabelRdap.
@@ -38,7 +41,8 @@ public:
 
     // whois.dat first, then dns.dat; an unusable file sets DataCorrupt and stops. A file
     // that cannot be read raises EFOpenError, leaving the stamps not yet read empty.
-    // Then rdap.json's "publication", which can neither fail nor corrupt.
+    // Then the "publication" of the bootstrap files (rdap.json, ipv4.json, ipv6.json,
+    // asn.json), which can neither fail nor corrupt.
     void ReadStamps();
 
     // The checks, DNS first, then whois, then RDAP (unless both failed), each one's errors
@@ -49,11 +53,14 @@ public:
     int FailedChecks = 0;
     void CheckDnsData();
     void CheckWhoisData();
-    // rdap.json, shown only once answered: a 404 (a server that does not publish it) or a
-    // lost connection leaves the labels as they were. Another status leaves "Vérification
-    // des données RDAP", a reply that is no bootstrap file with a usable "publication"
-    // "Retour du serveur invalide", a file that cannot be written "Mise à jour des données
-    // RDAP."; each fails the check. The stamp is sent percent-encoded.
+    // The bootstrap files rdap.json, then (when the server has it current or sends it)
+    // ipv4.json, ipv6.json and asn.json, all shown in LabelRdap once one is answered: a
+    // 404 (a server that does not publish the file) leaves the labels as they were, a lost
+    // connection ends the questions. Another status fails the check at "Vérification des
+    // données RDAP", a reply that is no such file with a usable "publication" at "Retour
+    // du serveur invalide", a file that cannot be written at "Mise à jour des données
+    // RDAP."; the line says the first failure, or else whether a file was replaced. The
+    // stamps are sent percent-encoded.
     void CheckRdapData();
     void SaveDnsData(const std::string& body);
     void SaveWhoisData(const std::string& body);
@@ -61,8 +68,10 @@ public:
 private:
     struct TCheck;
     void Check(const TCheck& check);
+    enum class TBootstrapOutcome { Unpublished, Gone, Current, Updated, Failed };
+    // One file's question; failedAt receives the step's text when it fails.
+    TBootstrapOutcome CheckBootstrapFile(const TBootstrapFile& file, std::string& failedAt);
     void RunCheck(void (TDataUpdater::*check)());
-    void FailRdapCheck(const std::string& label);
     bool FCheckDone = false;
     void Repaint(TCheckLabel checkLabel);
     void Pause(int milliseconds);

@@ -62,6 +62,8 @@ void TIdDNSResolver::AskAgainOverTcp(const std::string& server) {
     std::string reply;
     try {
         reply = ExchangeOverTcp(server, Port, QueryPacket, ReceiveTimeout);
+    } catch (const EIdStopped&) {
+        throw;
     } catch (...) {
         return;  // the cut reply is shown as it came
     }

@@ -158,3 +158,10 @@ public:
     EIdReadTimeout() : EIdTCPConnectionError("Read timed out.") {}
     using EIdTCPConnectionError::EIdTCPConnectionError;
 };
+
+// The user stopped the exchange under way (see TIdAntiFreezeBase): not a failure to
+// report, so no later step of the same work may start.
+class EIdStopped : public EIdException {
+public:
+    EIdStopped() : EIdException("Stopped by the user.") {}
+};

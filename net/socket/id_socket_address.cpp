@@ -1,10 +1,12 @@
 #include "net/socket/id_socket_address.h"
 
+#include "net/socket/id_anti_freeze.h"
 #include "net/socket/id_global.h"
 #include "net/socket/id_stack.h"
 #include "runtime/text.h"
 
 #include <cstring>
+#include <memory>
 
 bool IsIPv6Address(const std::string& text)
 {
@@ -66,12 +68,13 @@ std::vector<std::string> TIdStack::LookupHostAddresses(const std::string& name) 
 
 std::vector<std::string> TIdStackWinsock::LookupHostAddresses(const std::string& name)
 {
-    std::vector<std::string> addresses;
-    const int32_t error = winsock::LookupAllAddresses(name, addresses);
-    if (error == 0) return addresses;
+    const auto addresses = std::make_shared<std::vector<std::string>>();
+    const auto error = std::make_shared<int32_t>(0);
+    RunBlockingCall([addresses, error, name] { *error = winsock::LookupAllAddresses(name, *addresses); });
+    if (*error == 0) return *addresses;
     // Raised with the resolver's own number (11001-11004), as the IPv4 lookup did: asking
     // again only to learn it would double the wait for a name that does not resolve.
-    winsock::WSASetLastError(error);
+    winsock::WSASetLastError(*error);
     CheckSocketResult(Id_SOCKET_ERROR);
     return {};
 }

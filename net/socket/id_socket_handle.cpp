@@ -1,5 +1,6 @@
 #include "net/socket/id_socket_handle.h"
 
+#include "net/socket/id_anti_freeze.h"
 #include "net/socket/id_exceptions.h"
 #include "net/socket/id_socket_address.h"
 #include "net/socket/id_stack.h"
@@ -76,7 +77,8 @@ int32_t TIdSocketHandle::ConnectRemote(int32_t family, int32_t timeoutMs)
 {
     TIdStack& stack = *GSocketStack;
     int32_t result;
-    if (timeoutMs < 0) {
+    // With the idle-time hook even a connect without limit waits in slices.
+    if (timeoutMs < 0 && TIdAntiFreezeBase::Instance() == nullptr) {
         result = stack.WSConnect(SocketId, family, RemoteIP, RemotePort);
     } else {
         // A bounded connect: start it without blocking, wait for the outcome, then put
@@ -88,9 +90,7 @@ int32_t TIdSocketHandle::ConnectRemote(int32_t family, int32_t timeoutMs)
         if (result == Id_SOCKET_ERROR) {
             const int32_t started = stack.LastSocketErrorCode();
             if (started == Id_WSAEWOULDBLOCK || started == Id_WSAEINPROGRESS) {
-                std::vector<int32_t> write{SocketId};
-                std::vector<int32_t> error{SocketId};
-                const int32_t ready = stack.SelectSockets(nullptr, &write, &error, timeoutMs);
+                const int32_t ready = Select(false, timeoutMs);
                 int32_t code = started;
                 if (ready == 0) {
                     code = Id_WSAETIMEDOUT;
@@ -128,6 +128,9 @@ void TIdSocketHandle::RefreshRemote()
 
 int32_t TIdSocketHandle::SendData(const void* buffer, int32_t length, int32_t flags)
 {
+    // With the idle-time hook, the wait for room to send is sliced; without it the send
+    // blocks as it always has.
+    if (TIdAntiFreezeBase::Instance() != nullptr && Select(false, WaitForever) < 0) return Id_SOCKET_ERROR;
     return GSocketStack->WSSend(SocketId, buffer, length, flags);
 }
 
@@ -166,7 +169,22 @@ bool TIdSocketHandle::WaitReadable(int32_t timeoutMs)
 int32_t TIdSocketHandle::Readable(int32_t timeoutMs)
 {
     if (!Allocated) throw EIdConnClosedGracefully();
-    std::vector<int32_t> read{SocketId};
-    const int32_t result = GSocketStack->SelectSockets(&read, nullptr, nullptr, timeoutMs);
+    const int32_t result = Select(true, timeoutMs);
     return result < 0 ? Id_SOCKET_ERROR : std::min(result, 1);
+}
+
+int32_t TIdSocketHandle::Select(bool readable, int32_t timeoutMs)
+{
+    try {
+        return SlicedWait(timeoutMs, [this, readable](int32_t sliceMs) {
+            std::vector<int32_t> one{SocketId};
+            std::vector<int32_t> error{SocketId};
+            if (readable) return GSocketStack->SelectSockets(&one, nullptr, nullptr, sliceMs);
+            return GSocketStack->SelectSockets(nullptr, &one, &error, sliceMs);
+        });
+    } catch (const EIdStopped&) {
+        // Nothing more may come through a stopped exchange.
+        Close(true);
+        throw;
+    }
 }

@@ -53,4 +53,10 @@ public:
     std::string RemoteIP;
     int32_t Port = 0;
     int32_t RemotePort = 0;
+
+private:
+    // Waits until the socket is readable, or writable (or failed) when not `readable`:
+    // select's result. With the idle-time hook the wait is sliced; when it is stopped the
+    // socket is closed and EIdStopped raised.
+    int32_t Select(bool readable, int32_t timeoutMs);
 };

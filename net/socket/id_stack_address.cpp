@@ -1,5 +1,6 @@
 #include "net/socket/id_stack.h"
 
+#include "net/socket/id_anti_freeze.h"
 #include "net/socket/id_socket_address.h"
 
 #include "platform/winsock.h"
@@ -7,6 +8,7 @@
 #include "runtime/text.h"
 
 #include <cstring>
+#include <memory>
 
 // Address text and host-name look-up.
 namespace {
@@ -67,13 +69,25 @@ std::string TIdStackWinsock::LookupHostByName(const std::string& name)
         winsock::WSASetLastError(winsock::WSAHOST_NOT_FOUND);
         CheckSocketResult(Id_SOCKET_ERROR);
     }
-    const winsock::hostent* entry = winsock::gethostbyname(name.c_str());
-    if (entry == nullptr) CheckSocketResult(Id_SOCKET_ERROR);
-    if (entry->h_addr_list == nullptr || entry->h_addr_list[0] == nullptr || entry->h_length != 4) {
+    // The resolver's answer is copied out where it was given: its area belongs to the
+    // thread that asked (see RunBlockingCall).
+    struct TFound {
+        bool Entry = false;
+        bool IPv4 = false;
+        std::array<uint8_t, 4> Address{};
+    };
+    const auto found = std::make_shared<TFound>();
+    RunBlockingCall([found, name] {
+        const winsock::hostent* entry = winsock::gethostbyname(name.c_str());
+        if (entry == nullptr) return;
+        found->Entry = true;
+        found->IPv4 = entry->h_addr_list != nullptr && entry->h_addr_list[0] != nullptr && entry->h_length == 4;
+        if (found->IPv4) std::memcpy(found->Address.data(), entry->h_addr_list[0], 4);
+    });
+    if (!found->Entry) CheckSocketResult(Id_SOCKET_ERROR);
+    if (!found->IPv4) {
         winsock::WSASetLastError(winsock::WSANO_DATA);
         CheckSocketResult(Id_SOCKET_ERROR);
     }
-    std::array<uint8_t, 4> address;
-    std::memcpy(address.data(), entry->h_addr_list[0], 4);
-    return AddressToText(address);
+    return AddressToText(found->Address);
 }

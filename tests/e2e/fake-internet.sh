@@ -16,7 +16,9 @@
 # place, e.g. with FAKE_INTERNET_RESOLV_V6_FIRST, whose first name server is IPv6).
 #
 # When nginx and openssl are there, an RDAP registry over HTTPS (rdap/rdap-registry.sh) on
-# 127.0.0.44, and the command sees SSL_CERT_FILE naming the test authority it trusts.
+# 127.0.0.44, with two regional registries for addresses and AS numbers beside it, and the
+# command sees SSL_CERT_FILE naming the test authority it trusts. The hosts file names
+# 45.1.2.3, an address of one of their blocks, hote.nord.test (nothing is ever sent to it).
 #
 # Addresses: 127.0.0.53 DNS (port 53), 127.0.0.43 whois (port 43), 127.0.0.80 update (port 80),
 # 127.0.0.81 free for a test's own scripted update server (port 80), 127.0.0.54 the scripted
@@ -71,7 +73,8 @@ cat > "/etc/netns/$ns/hosts" <<HOSTS
 127.0.0.1 localhost.fake loopback-name
 127.0.0.43 whois.nic.test
 127.0.0.80 $update_host
-127.0.0.44 rdap.nic.test rdap.registrar.test rdap.other.test rdap.rogue.test
+127.0.0.44 rdap.nic.test rdap.registrar.test rdap.other.test rdap.rogue.test rdap.nord.test rdap.sud.test
+45.1.2.3 hote.nord.test
 HOSTS
 printf 'hosts: files dns\nnetworks: files\n' > "/etc/netns/$ns/nsswitch.conf"
 # Servers are started with `ip netns exec` itself in the background (it becomes the

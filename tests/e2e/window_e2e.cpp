@@ -9,13 +9,16 @@
 #include "ui/page_control.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdlib>
@@ -320,6 +323,39 @@ private slots:
             QTest::keyClick(field, Qt::Key_Enter);
             QCOMPARE(result->text(), s.shown);
         }
+    }
+
+    // "Qui détient cette adresse ?" on an address of the tree: the panel resolves it, and
+    // the box below it shows the registration from the registry of the address's block.
+    void AddressOfTheTreeShowsItsRegistration()
+    {
+        Lookup(QStringLiteral("hote.nord.test"), false, true);
+        const auto nodes = Tree()->findItems(QStringLiteral("45.1.2.3"), Qt::MatchExactly | Qt::MatchRecursive);
+        QVERIFY(!nodes.isEmpty());
+        Find<TPageControl>("PageControl")->setCurrentWidget(Find<QWidget>("TabDNS"));
+        Tree()->scrollToItem(nodes[0]);
+        bool offered = false;
+        QTimer::singleShot(100, this, [&offered] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            offered = menu != nullptr && menu->actions().size() == 1 &&
+                      menu->actions()[0]->text() == QStringLiteral("Qui détient cette adresse ?");
+            if (menu == nullptr) return;
+            QTest::qWaitForWindowExposed(menu);
+            menu->grab().save(Screenshots + QStringLiteral("/dns-page-address-menu.png"));
+            QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QVERIFY(QMetaObject::invokeMethod(FWindow.get(), "TreeDNSContextMenu",
+                                          Q_ARG(QPoint, Tree()->visualItemRect(nodes[0]).center())));
+        QVERIFY(offered);
+        QCOMPARE(Find<QLineEdit>("LabeledEditIP")->text(), QStringLiteral("45.1.2.3"));
+        QCOMPARE(Find<QLineEdit>("EditURL")->text(), QStringLiteral("hote.nord.test"));
+        const QString box = Find<QPlainTextEdit>("MemoRegistration")->toPlainText();
+        QVERIFY2(box.startsWith(QStringLiteral("Réponse RDAP de https://rdap.nord.test/ip/45.1.2.3\n")) &&
+                     box.contains(QStringLiteral("\nNetName: NORD-EXEMPLE\n")) &&
+                     box.contains(QStringLiteral("\nOrgAbuseEmail: abus@exemple.test\n")),
+                 qPrintable(box));
+        KeepScreenshot(QStringLiteral("dns-page-registration.png"));
     }
 
     // The registry's whois server has no address: RDAP answers, the registry's part then

@@ -15,29 +15,15 @@ for tool in Xvfb xdotool import; do
 done
 mkdir -p "$shots"
 
-# What the program and the X server printed goes with a failure.
 folder=
-fail() {
-  echo "FAIL: $*"
-  local name
-  for name in norvane xvfb; do
-    [ -s "$folder/$name.log" ] && { echo "-- $name printed:"; tail -n 20 "$folder/$name.log"; }
-  done
-  exit 1
-}
+# fail, wait_for, start_display, find_main_window
+. "$(dirname "$0")/virtual_display.sh"
 
 for option in --help --version; do
   answer=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" "$option" 2>&1)
   status=$?
   [ "$status" = 0 ] && [[ "$answer" == norvane* ]] || fail "norvane $option without a display: $status $answer"
 done
-
-# Waits up to $1 tenths of a second for the command that follows to succeed.
-wait_for() {
-  local tenths=$1; shift
-  for ((i = 0; i < tenths; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  return 1
-}
 
 xvfb_pid=
 app_pid=
@@ -50,15 +36,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The server picks a display number nobody uses and writes it once it takes connections.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &
-xvfb_pid=$!
-number=
-read_number() { [ "$(wc -l <"$folder/display")" -ge 1 ] && number=$(tr -dc 0-9 <"$folder/display"); }
-wait_for 150 read_number || fail "Xvfb did not start"
-export DISPLAY=":$number"
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
+start_display
 
 # The program reads its catalogue beside itself: a copy runs from a folder of its own,
 # with a catalogue that lists no extension of the name typed below, so that nothing is
@@ -70,12 +48,7 @@ LC_ALL=C LANG=C LANGUAGE= XDG_CONFIG_HOME="$folder/config" ./norvane >"$folder/n
 app_pid=$!
 
 window=
-find_window() {
-  kill -0 "$app_pid" || return 0  # ended: no need to wait on
-  window=$(xdotool search --onlyvisible --name '^Norvane$' | head -1)
-  [ -n "$window" ]
-}
-wait_for 150 find_window && [ -n "$window" ] || fail "no window titled Norvane"
+wait_for 150 find_main_window "$app_pid" && [ -n "$window" ] || fail "no window titled Norvane"
 sleep 0.5  # let the first paint finish
 
 eval "$(xdotool getwindowgeometry --shell "$window")"

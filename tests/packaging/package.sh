@@ -32,7 +32,7 @@ new_user() {
 # The per-user folder holds copies of the shipped data files.
 check_seeded() {
   local name
-  for name in whois.dat dns.dat rdap.json rdap-local.json; do
+  for name in whois.dat dns.dat rdap.json rdap-local.json ipv4.json ipv6.json asn.json; do
     cmp -s "$1/usr/share/norvane/$name" "$XDG_DATA_HOME/norvane/$name" ||
       fail "$2: $XDG_DATA_HOME/norvane/$name is not the shipped $name"
   done

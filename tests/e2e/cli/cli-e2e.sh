@@ -242,6 +242,43 @@ L'extention .seul n'est pas supportée!
 " "$status|$err"
 }
 
+# Who holds an address or an AS number: the fake Internet's two regional registries.
+# Each row: the command's arguments, its status, a line its output holds, its standard
+# error, and how many requests the registries' log gained (none for a reserved address,
+# a missing file or an address outside every block; two for a redirect).
+rdap_number_checks() {
+  local data="$FAKE_INTERNET_DIR/data" log="$FAKE_INTERNET_DIR/rdap/logs/access.log" args expected needle error requests before
+  [ -n "${SSL_CERT_FILE:-}" ] || { fail "no RDAP registry in the fake Internet (nginx, openssl)"; return; }
+  mkdir -p "$scratch/sans-ipv6" && cp "$data/"* "$scratch/sans-ipv6/" && rm "$scratch/sans-ipv6/ipv6.json"
+  while IFS='|' read -r args expected needle error requests; do
+    before=$(wc -l < "$log")
+    # shellcheck disable=SC2086
+    run $args
+    check "rdap: $args" "$expected|$error${error:+
+}" "$status|$err"
+    needle=${needle//'\n'/$'\n'}
+    [[ "$out" == *"$needle"* ]] || { fail "rdap: $args gives no \"$needle\""; printf '%s' "$out" | head -5; }
+    for _ in 1 2 3 4 5; do [ $(($(wc -l < "$log") - before)) -ge "$requests" ] && break; sleep 0.1; done
+    check "rdap: $args: requests" "$requests" "$(($(wc -l < "$log") - before))"
+  done <<CASES
+rdap --data-dir $data 45.1.2.3|0|CIDR: 45.1.0.0/16||1
+rdap --data-dir $data 45.1.2.3|0|OrgAbuseEmail: abus@exemple.test||1
+rdap --data-dir $data 45.1.2.3|0|Bloc de test\\u001B[31m rouge||1
+rdap --data-dir $data 2A0B:1:0::5|0|CIDR: 2a0b:1::/32||1
+rdap --data-dir $data AS30103|0|ASNumber: 30103||1
+rdap --data-dir $data 30103|0|Organization: Réseau Exemple SARL||1
+rdap --data-dir $data 45.12.0.9|0|(redirigée par https://rdap.nord.test/ip/45.12.0.9)||2
+rdap --data-dir $data 45.12.0.9|0|CIDR: 45.12.0.0/22||2
+rdap --data-dir $data 45.2.0.1|0|404 : aucun registre ne connaît cette adresse.||1
+rdap --data-dir $data 45.9.9.9|2||RDAP server https://rdap.nord.test/ip/45.9.9.9 answered 429 Too Many Requests, asking to wait 60 s.|1
+rdap --data-dir $data 10.1.2.3|0|10.1.2.3 : adresse à usage particulier (réseau privé, RFC 6890) : aucun registre n'est interrogé.||0
+rdap --data-dir $data fd00:6e76::11|0|(adresses locales uniques, RFC 6890)||0
+rdap --data-dir $scratch/sans-ipv6 2a0b:1::5|1||Pas de fichier ipv6.json : pas de recherche RDAP pour 2a0b:1::5.|0
+rdap --data-dir $data 99.1.2.3|1||Aucun bloc de ipv4.json ne contient 99.1.2.3 : aucun registre à interroger.|0
+resolve-ip --rdap --data-dir $data 45.1.2.3|0|hote.nord.test\\nRéponse RDAP de https://rdap.nord.test/ip/45.1.2.3||1
+CASES
+}
+
 # Whois replies with accents, in UTF-8 and in Windows-1252. Without --keep-accents every
 # byte loses bit 7, as before; with it the reply is read in its own charset, and the names
 # reach the terminal and both kinds of -o file.
@@ -454,7 +491,7 @@ Les données Whois n'ont pas besoin d'être mise à jour.
   cmp "$published/dns.dat" "$installed/dns.dat" || fail "dns.dat not created"
 
   # A server publishing rdap.json: fetched after the two checks, named on a line of its own.
-  cp "$FAKE_INTERNET_DIR/data/rdap.json" "$published/"
+  cp "$FAKE_INTERNET_DIR/data/rdap.json" "$FAKE_INTERNET_DIR/data/ipv6.json" "$published/"
   run update --data-dir "$installed"
   check "update with rdap.json published" "0|Les données DNS n'ont pas besoin d'être mise à jour.
 Les données Whois n'ont pas besoin d'être mise à jour.
@@ -462,8 +499,9 @@ Les données RDAP ont été mise à jour.
 
 |" "$status|$out|$err"
   cmp "$published/rdap.json" "$installed/rdap.json" || fail "rdap.json not fetched"
+  cmp "$published/ipv6.json" "$installed/ipv6.json" || fail "ipv6.json not fetched with rdap.json"
   cmp "$FAKE_INTERNET_DIR/data/rdap-local.json" "$installed/rdap-local.json" || fail "an update changed rdap-local.json"
-  rm "$published/rdap.json"
+  rm "$published/rdap.json" "$published/ipv6.json"
 
   # A check refused (the server has no dns.dat): the dialog's texts, and a status of its own.
   mv "$published/dns.dat" "$scratch/published-dns.dat"
@@ -573,6 +611,7 @@ case "$mode" in
     silent_resolver_checks
     update_checks
     rdap_checks
+    rdap_number_checks
     list_checks
     ;;
   *) echo "unknown mode $mode"; exit 2 ;;

@@ -7,7 +7,9 @@
 #   rdap-registry.sh WORK        then: nginx -p WORK -c WORK/nginx.conf -g 'daemon off;'
 #
 # Hosts: rdap.nic.test (the registry), rdap.registrar.test (a registrar a thin registry
-# refers to), rdap.other.test (where a redirect leads), rdap.rogue.test (unknown authority).
+# refers to), rdap.other.test (where a redirect leads), rdap.rogue.test (unknown authority);
+# for addresses and AS numbers, two regional registries: rdap.nord.test (which sends the
+# block 45.12.0.0/16, transferred, to the other) and rdap.sud.test.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 work=${1:?work dir}
@@ -33,7 +35,7 @@ cert() {
 }
 authority ca "Norvane test authority"
 authority rogue-ca "Unknown authority"
-cert server ca "rdap.nic.test,rdap.registrar.test,rdap.other.test"
+cert server ca "rdap.nic.test,rdap.registrar.test,rdap.other.test,rdap.nord.test,rdap.sud.test"
 cert rogue rogue-ca "rdap.rogue.test"
 
 cat > nginx.conf <<CONF
@@ -76,6 +78,18 @@ http {
     listen 127.0.0.44:80;
     server_name rdap.other.test;
     root $work/www/rdap.other.test;
+  }
+  server {
+    listen 127.0.0.44:443 ssl;
+    server_name rdap.nord.test;
+    root $work/www/rdap.nord.test;
+    location ~ ^/ip/45\.12\. { return 301 https://rdap.sud.test\$request_uri; }
+    location = /ip/45.9.9.9 { add_header Retry-After 60 always; return 429; }
+  }
+  server {
+    listen 127.0.0.44:443 ssl;
+    server_name rdap.sud.test;
+    root $work/www/rdap.sud.test;
   }
   server {
     listen 127.0.0.44:443 ssl;

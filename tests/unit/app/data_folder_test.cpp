@@ -37,7 +37,8 @@ protected:
     {
         Make(prefix + "bin/");
         Make(prefix + "share/norvane/");
-        for (const char* name : {"whois.dat", "dns.dat", "rdap.json", "rdap-local.json", "nvHelp.html"})
+        for (const char* name : {"whois.dat", "dns.dat", "rdap.json", "rdap-local.json", "ipv4.json", "ipv6.json", "asn.json",
+                                 "nvHelp.html"})
             WriteFileBytes(Root + prefix + "share/norvane/" + name, std::string("shipped ") + name);
         return Root + prefix + "bin/";
     }
@@ -68,7 +69,7 @@ TEST_F(DataFolders, TheShippedFolderIsFoundBesideTheProgramWhereverThePackageLie
         const TDataFolders folders = FindDataFolders(bin, userHome);
         EXPECT_EQ(folders.Help, Root + prefix + "share/norvane/") << prefix;
         EXPECT_EQ(folders.Data, userHome + "/norvane/") << prefix;
-        for (const char* name : {"whois.dat", "dns.dat", "rdap.json", "rdap-local.json"})
+        for (const char* name : {"whois.dat", "dns.dat", "rdap.json", "rdap-local.json", "ipv4.json", "ipv6.json", "asn.json"})
             EXPECT_EQ(ReadFileBytes(folders.Data + name), std::string("shipped ") + name) << prefix << name;
         EXPECT_FALSE(Exists(folders.Data + "nvHelp.html")) << "the help stays in the shipped folder";
         struct stat info {};
@@ -100,6 +101,7 @@ TEST_F(DataFolders, AnUpgradeWithANewerStampRefreshesThePerUserCopy)
         {R"({"publication": "2025-04-25T22:15:37Z", "services": []})", R"({"publication": "2026-01-01T00:00:00Z", "services": []})", true, "rdap.json"},
         {R"({"publication": "2026-01-01T00:00:00Z", "services": []})", R"({"publication": "2025-04-25T22:15:37Z", "services": []})", false, "rdap.json"},
         {R"({"publication": "2026-06-01 00:00:00Z", "services": []})", R"({"publication": "2025-04-25T22:15:37Z", "services": []})", false, "rdap.json"},
+        {R"({"publication": "2025-04-25T22:15:37Z", "services": []})", R"({"publication": "2026-07-27T00:00:00Z", "services": []})", true, "ipv6.json"},
         // The user's own servers: never replaced, stamped or not.
         {R"({"publication": "2025-01-01T00:00:00Z", "services": []})", R"({"publication": "2026-01-01T00:00:00Z", "services": []})", false, "rdap-local.json"},
         {"edited by hand", R"({"publication": "2026-01-01T00:00:00Z", "services": []})", false, "rdap-local.json"},
@@ -164,7 +166,7 @@ TEST_F(DataFolders, SeedingAndUpdatingTogetherNeverShowAPartialFile)
         }
         EXPECT_EQ(failures, 0) << round;
         EXPECT_EQ(ReadFileBytes(data + "whois.dat"), updated) << round;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 4) << round;  // the four data files
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 7) << round;  // the seven data files
     }
 }
 

@@ -45,6 +45,8 @@ TEST(ReferenceServer, OldStampGets202TheFileIsReplacedTheNextRunGets201)
     published.Write("whois.dat", Published("whois.dat", "20270102"));
     const std::string rdap = ReadFileBytes(std::string(NORVANE_SOURCE_DIR) + "/data/rdap.json");
     published.Write("rdap.json", rdap);
+    for (const char* name : {"ipv4.json", "ipv6.json", "asn.json"})
+        published.Write(name, ReadFileBytes(std::string(NORVANE_SOURCE_DIR) + "/data/" + name));
     installed.Write("dns.dat", ReadFileBytes(std::string(NORVANE_SOURCE_DIR) + "/data/dns.dat"));
     installed.Write("whois.dat", ReadFileBytes(std::string(NORVANE_SOURCE_DIR) + "/data/whois.dat"));
     UpdateServerProcess server(published.Path());
@@ -56,6 +58,7 @@ TEST(ReferenceServer, OldStampGets202TheFileIsReplacedTheNextRunGets201)
     EXPECT_EQ(installed.Read("dns.dat"), published.Read("dns.dat"));
     EXPECT_EQ(installed.Read("whois.dat"), published.Read("whois.dat"));
     EXPECT_EQ(installed.Read("rdap.json"), rdap);
+    for (const char* name : {"ipv4.json", "ipv6.json", "asn.json"}) EXPECT_EQ(installed.Read(name), published.Read(name));
 
     TDataUpdater second(installed.Path(), "127.0.0.1");
     Prepare(second, server);
@@ -66,22 +69,24 @@ TEST(ReferenceServer, OldStampGets202TheFileIsReplacedTheNextRunGets201)
     EXPECT_EQ(second.LabelWhois, kWhoisCurrent);
     EXPECT_EQ(second.LabelRdap, "Les donn\xE9" "es RDAP n'ont pas besoin d'\xEAtre mise \xE0 jour.");
 
-    // Each run asked the three questions over one kept connection.
+    // Each run asked the six questions over one kept connection.
     const std::string log = server.Output();
     for (const char* line : {"\"GET /update-whois.php?date=20261208&name=dns HTTP/1.1\" 202",
                              "\"GET /update-whois.php?date=20261210&name=whois HTTP/1.1\" 202",
                              "\"GET /update-whois.php?date=&name=rdap HTTP/1.1\" 202",
                              "\"GET /update-whois.php?date=2026-07-27T00:00:00Z&name=rdap HTTP/1.1\" 201",
                              "\"GET /update-whois.php?date=20270101&name=dns HTTP/1.1\" 201",
-                             "\"GET /update-whois.php?date=20270102&name=whois HTTP/1.1\" 201"})
+                             "\"GET /update-whois.php?date=20270102&name=whois HTTP/1.1\" 201",
+                             "\"GET /update-whois.php?date=&name=asn HTTP/1.1\" 202",
+                             "\"GET /update-whois.php?date=2026-07-27T00:00:00Z&name=asn HTTP/1.1\" 201"})
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     std::vector<std::string> peers;
     for (size_t at = 0; (at = log.find("127.0.0.1:", at)) != std::string::npos; at = log.find('\n', at))
         peers.push_back(log.substr(at, log.find(' ', at) - at));
-    ASSERT_EQ(peers.size(), 6u) << log;
-    EXPECT_EQ(peers[0], peers[2]);
-    EXPECT_EQ(peers[3], peers[5]);
-    EXPECT_NE(peers[0], peers[3]);
+    ASSERT_EQ(peers.size(), 12u) << log;
+    EXPECT_EQ(peers[0], peers[5]);
+    EXPECT_EQ(peers[6], peers[11]);
+    EXPECT_NE(peers[0], peers[6]);
 
     // A stamp with the RFC 3339 space is kept as written, and sent so that it arrives so.
     const std::string spaced = R"({"publication": "2026-06-01 00:00:00Z", "services": [[["ac"], ["https://r.ac/"]]]})";

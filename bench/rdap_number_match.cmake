@@ -1,0 +1,1 @@
+target_compile_definitions(${bench_target} PRIVATE NORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

@@ -1,0 +1,5 @@
+#include "ui/event_loop_hook.h"
+
+#include <QCoreApplication>
+
+void TEventLoopHook::Process() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
