@@ -27,12 +27,21 @@ struct TSubcommand {
 
 constexpr uint32_t kMaxPort = 65535;
 constexpr uint32_t kMaxTimeout = INT32_MAX;
+constexpr uint32_t kMaxPaceMs = 3600 * 1000;
+constexpr uint32_t kMaxJobs = 64;
+constexpr uint32_t kMaxWarnDays = 36500;
+
+// A decimal value from min to max; otherwise "<what> invalide : "<value>"<hint>".
+uint32_t Decimal(const std::string& value, uint32_t min, uint32_t max, const char* what, const char* hint)
+{
+    const std::optional<uint32_t> number = ParseDecimal(value, max);
+    if (!number || *number < min) throw EUsageError(std::string(what) + " invalide : \"" + value + "\"" + hint);
+    return *number;
+}
 
 void SetPort(TArguments& args, const std::string& value)
 {
-    const std::optional<uint32_t> port = ParseDecimal(value, kMaxPort);
-    if (!port || *port == 0) throw EUsageError("port invalide : \"" + value + "\" (de 1 à 65535)");
-    args.Port = static_cast<int32_t>(*port);
+    args.Port = static_cast<int32_t>(Decimal(value, 1, kMaxPort, "port", " (de 1 à 65535)"));
 }
 
 void SetEncoding(TArguments& args, const std::string& value)
@@ -72,17 +81,36 @@ const std::vector<TSubcommand>& Subcommands()
     static const TOption server{"--server", true, SetServer};
     static const TOption keepAccents{"--keep-accents", false,
                                      [](TArguments& a, const std::string&) { a.KeepAccents = true; }};
+    static const TOption json{"--json", false, [](TArguments& a, const std::string&) { a.Json = true; }};
     static const std::vector<TSubcommand> table = {
         {"lookup", TCommand::Lookup, 0,
          {{"--whois-only", false, [](TArguments& a, const std::string&) { a.WhoisOnly = true; }},
+          {"-f", true,
+           [](TArguments& a, const std::string& v) {
+               SetNonEmpty(a.ListFile, "-f", v);
+               a.ListGiven = true;
+           }},
+          json,
+          {"--csv", false, [](TArguments& a, const std::string&) { a.Csv = true; }},
+          {"--pace", true,
+           [](TArguments& a, const std::string& v) {
+               const std::optional<uint32_t> ms = ParseSecondsAsMs(v, kMaxPaceMs);
+               if (!ms) throw EUsageError("intervalle invalide : \"" + v + "\" (en secondes, 0 à 3600)");
+               a.PaceMs = *ms;
+           }},
+          {"--jobs", true,
+           [](TArguments& a, const std::string& v) { a.Jobs = Decimal(v, 1, kMaxJobs, "nombre de tâches", " (de 1 à 64)"); }},
+          {"--warn-days", true,
+           [](TArguments& a, const std::string& v) {
+               a.WarnDays = static_cast<int32_t>(Decimal(v, 0, kMaxWarnDays, "nombre de jours", ""));
+           }},
           {"--dns-only", false, [](TArguments& a, const std::string&) { a.DnsOnly = true; }},
           {"-o", true, [](TArguments& a, const std::string& v) { SetNonEmpty(a.OutputFile, "-o", v); }},
           {"--rdap", false, [](TArguments& a, const std::string&) { a.RdapFirst = true; }},
           {"--encoding", true, SetEncoding},
           keepAccents,
           dataDir}},
-        {"rdap", TCommand::Rdap, 0,
-         {{"--json", false, [](TArguments& a, const std::string&) { a.Json = true; }}, dataDir}},
+        {"rdap", TCommand::Rdap, 0, {json, dataDir}},
         {"whois", TCommand::Whois, 43,
          {server,
           port,
@@ -90,6 +118,7 @@ const std::vector<TSubcommand>& Subcommands()
         {"dns", TCommand::Dns, 53,
          {server,
           port,
+          json,
           {"--type", true,
            [](TArguments& a, const std::string& v) {
                const std::optional<uint16_t> type = ParseRecordType(v);
@@ -98,15 +127,21 @@ const std::vector<TSubcommand>& Subcommands()
            }},
           {"--timeout", true,
            [](TArguments& a, const std::string& v) {
-               const std::optional<uint32_t> ms = ParseDecimal(v, kMaxTimeout);
-               if (!ms) throw EUsageError("délai invalide : \"" + v + "\" (en millisecondes)");
-               a.Timeout = static_cast<int32_t>(*ms);
+               a.Timeout = static_cast<int32_t>(Decimal(v, 0, kMaxTimeout, "délai", " (en millisecondes)"));
            }}}},
         {"resolve-ip", TCommand::ResolveIp, 0,
-         {{"--rdap", false, [](TArguments& a, const std::string&) { a.Rdap = true; }}, dataDir}},
+         {json, {"--rdap", false, [](TArguments& a, const std::string&) { a.Rdap = true; }}, dataDir}},
         {"update", TCommand::Update, 0, {dataDir}},
     };
     return table;
+}
+
+// Lists write records, not the window's results; one kind of record at a time.
+void CheckListOptions(const TArguments& args, const std::vector<std::string>& positional)
+{
+    if (args.Json && args.Csv) throw EUsageError("--json et --csv s'excluent");
+    if (ListLookup(args) && !args.OutputFile.empty()) throw EUsageError("-o ne va pas avec -f, --json, --csv ni --warn-days");
+    if (args.ListGiven && !positional.empty()) throw EUsageError("argument en trop : \"" + positional[0] + "\"");
 }
 
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
@@ -172,6 +207,7 @@ TArguments ParseArguments(const std::vector<std::string>& args)
     }
 
     if (result.WhoisOnly && result.DnsOnly) throw EUsageError("--whois-only et --dns-only s'excluent");
+    if (result.Command == TCommand::Lookup) CheckListOptions(result, positional);
     if (result.Command == TCommand::Whois && !result.ServerGiven)
         throw EUsageError("whois demande --server");
     const char* what = result.Command == TCommand::ResolveIp ? "ADRESSE" : "NOM";
@@ -179,8 +215,11 @@ TArguments ParseArguments(const std::vector<std::string>& args)
         if (!positional.empty()) throw EUsageError("argument en trop : \"" + positional[0] + "\"");
         return result;
     }
+    if (result.ListGiven) return result;
     if (positional.empty()) throw EUsageError(std::string(what) + " manquant");
     if (positional.size() > 1) throw EUsageError("argument en trop : \"" + positional[1] + "\"");
     result.Name = positional[0];
     return result;
 }
+
+bool ListLookup(const TArguments& args) { return args.ListGiven || args.Json || args.Csv || args.WarnDays >= 0; }

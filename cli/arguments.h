@@ -16,9 +16,20 @@ struct TArguments {
     // lookup: both steps unless one of these says otherwise.
     bool WhoisOnly = false;
     bool DnsOnly = false;
-    // lookup --rdap: RDAP before whois; rdap --json: the server's reply as it is.
+    // lookup --rdap: RDAP before whois. --json: rdap writes the server's reply as it is;
+    // lookup, dns and resolve-ip write JSON objects.
     bool RdapFirst = false;
     bool Json = false;
+    // lookup -f: the list of names ("-" for standard input); ListGiven also for an empty path.
+    std::string ListFile;
+    bool ListGiven = false;
+    // lookup --csv: one CSV row per name (--json: one JSON object per name).
+    bool Csv = false;
+    // lookup, lists: milliseconds between two requests to one server (--pace), jobs at
+    // once (--jobs), and the expiry warning in days (--warn-days, -1 when not asked).
+    uint32_t PaceMs = 1000;
+    uint32_t Jobs = 4;
+    int32_t WarnDays = -1;
     // resolve-ip --rdap: the address's registration after its host name.
     bool Rdap = false;
     // lookup -o: the results file; empty for standard output.
@@ -46,3 +57,7 @@ public:
 // The arguments after the program's name. "--help" or "-h" anywhere asks for the help;
 // "--" ends the options. Raises EUsageError.
 TArguments ParseArguments(const std::vector<std::string>& args);
+
+// Whether a lookup runs as a list (-f, --json, --csv or --warn-days): one record per name
+// for scripts, rather than the window's results.
+bool ListLookup(const TArguments& args);

@@ -5,6 +5,8 @@ class TConsole;
 
 // The subcommands; each returns the program's exit status (cli/exit_status.h).
 int RunLookup(const TArguments& args, TConsole& console);
+// lookup as a list (ListLookup): cli/list_command.cpp.
+int RunListLookup(const TArguments& args, TConsole& console);
 int RunWhois(const TArguments& args, TConsole& console);
 int RunDns(const TArguments& args, TConsole& console);
 int RunResolveIp(const TArguments& args, TConsole& console);

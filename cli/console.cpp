@@ -30,10 +30,12 @@ void TConsole::Print(std::string_view text) { PrintUtf8(Cp1252ToUtf8(text)); }
 
 void TConsole::PrintUtf8(std::string_view text) { FOut << EscapeControls(ReplaceAll(text, "\r\n", "\n")); }
 
-void TConsole::Error(std::string_view text)
+void TConsole::Error(std::string_view text) { ErrorUtf8(Cp1252ToUtf8(text)); }
+
+void TConsole::ErrorUtf8(std::string_view text)
 {
     if (text.empty()) return;
-    std::string line = EscapeControls(ForTerminal(text));
+    std::string line = EscapeControls(ReplaceAll(text, "\r\n", "\n"));
     // Some messages carry their own line feed already.
     if (line.back() != '\n') line += '\n';
     FErr << line << std::flush;
@@ -42,4 +44,9 @@ void TConsole::Error(std::string_view text)
 void TConsole::Progress(std::string_view text)
 {
     if (FErrIsTerminal) Error(text);
+}
+
+void TConsole::ProgressUtf8(std::string_view text)
+{
+    if (FErrIsTerminal) ErrorUtf8(text);
 }

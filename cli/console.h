@@ -27,6 +27,9 @@ public:
     void Error(std::string_view text);
     // Progress for a person watching: like Error, but only when standard error is a terminal.
     void Progress(std::string_view text);
+    // The same two for UTF-8 text (a name as typed, a server's message).
+    void ErrorUtf8(std::string_view text);
+    void ProgressUtf8(std::string_view text);
     // UTF-8 text as it is.
     void RawOut(std::string_view text) { FOut << text; }
     void RawErr(std::string_view text) { FErr << text; }

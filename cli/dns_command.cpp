@@ -5,6 +5,8 @@
 #include "cli/console.h"
 #include "cli/dns_listing.h"
 #include "cli/exit_status.h"
+#include "cli/json_records.h"
+#include "cli/result_writers.h"
 #include "dns/dns_records.h"
 #include "dns/dns_servers.h"
 #include "net/dns/id_dns_resolver.h"
@@ -31,11 +33,20 @@ int RunDns(const TArguments& args, TConsole& console)
         QueryRecords(resolver, server, *name, args.Type);
     } catch (const std::exception& failure) {
         console.Error(failure.what());
+        if (args.Json) {
+            nlohmann::json failed = DnsListingJson(server, *name, "");
+            failed["error"] = Cp1252ToUtf8(failure.what());
+            console.RawOut(CompactJson(failed) + "\n");
+        }
         return ExitFailed;
     }
     // Only a reply cut to fit a datagram says how it came: over TCP, or as cut over UDP
     // when TCP gave nothing better.
     const bool cut = resolver.AnsweredOverTcp || (resolver.DNSHeader.Flags & 0x0200) != 0;
-    console.Print(DnsListing(resolver, !cut ? "" : resolver.AnsweredOverTcp ? "TCP" : "UDP"));
+    const std::string listing = DnsListing(resolver, !cut ? "" : resolver.AnsweredOverTcp ? "TCP" : "UDP");
+    if (args.Json)
+        console.RawOut(CompactJson(DnsListingJson(server, *name, listing)) + "\n");
+    else
+        console.Print(listing);
     return ExitOk;
 }

@@ -19,6 +19,7 @@ std::string DataDirectory(const TArguments& args)
 
 int RunLookup(const TArguments& args, TConsole& console)
 {
+    if (ListLookup(args)) return RunListLookup(args, console);
     TLookupWindow window(console, DataDirectory(args));
     window.FormCreate();
     window.LEditName = args.Name;

@@ -3,6 +3,8 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
+#include "cli/json_records.h"
+#include "cli/result_writers.h"
 #include "dns/host_info.h"
 #include "dns/ip_resolver.h"
 #include "net/socket/id_component.h"
@@ -16,10 +18,11 @@ int RunResolveIp(const TArguments& args, TConsole& console)
     TSystemHostResolver resolver;
     const TReverseLookup result = ResolveIpAddress(resolver, Utf8ToCp1252(args.Name));
     const bool named = result.Status != ReverseFailed;
-    if (named)
-        console.Print(result.Text + "\r\n");
-    else
+    if (args.Json) console.RawOut(CompactJson(ReverseLookupJson(args.Name, result)) + "\n");
+    if (!named)
         console.Error(result.Text);  // the panel keeps its old text; the reason is worth telling here
+    else if (!args.Json)
+        console.Print(result.Text + "\r\n");
     if (!args.Rdap) return named ? ExitOk : ExitFailed;
     const std::optional<TNumberQuery> address = ParseAddressQuery(args.Name);
     if (!address) {

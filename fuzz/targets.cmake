@@ -12,4 +12,5 @@ set(NORVANE_FUZZ_TARGETS
   rdap_bootstrap
   rdap_number_bootstrap
   whois_reply
+  whois_expiry
 )

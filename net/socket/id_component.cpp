@@ -11,8 +11,7 @@ TIdComponent::TIdComponent()
 
 TIdComponent::~TIdComponent()
 {
-    --StackUsers;
-    if (StackUsers == 0) {
+    if (--StackUsers == 0) {
         delete GSocketStack;
         GSocketStack = nullptr;
     }

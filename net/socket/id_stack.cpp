@@ -8,7 +8,7 @@
 // The process's stack, its error handling and its waits; the per-call forwarders are in
 // id_stack_calls.cpp, address text and name look-up in id_stack_address.cpp.
 TIdStack* GSocketStack = nullptr;
-int32_t StackUsers = 0;
+std::atomic<int32_t> StackUsers{0};
 
 TIdStackVersionWinsock::TIdStackVersionWinsock()
 {

@@ -3,6 +3,7 @@
 #include "net/socket/id_stack_version.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -129,6 +130,8 @@ public:
     int32_t WSPendingError(int32_t socket) override;
 };
 
-// The one stack of the process, alive while StackUsers > 0 (see TIdComponent).
+// The one stack of the process, alive while StackUsers > 0 (see TIdComponent). Components
+// on several threads count atomically; a program running jobs keeps one component on its
+// main thread for their whole life, so that the stack is made and ended there alone.
 extern TIdStack* GSocketStack;
-extern int32_t StackUsers;
+extern std::atomic<int32_t> StackUsers;

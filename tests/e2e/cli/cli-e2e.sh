@@ -12,6 +12,7 @@ mode=${1:?mode}
 bin=${2:?bin dir}
 cli="$bin/norvane-cli"
 expected_file="$here/../expected/norvane.test.txt"
+schemas="$here/../../../docs"
 [ -x "$cli" ] || { echo "no $cli"; exit 1; }
 
 scratch=$(mktemp -d /tmp/norvane-cli-e2e-XXXXXX)
@@ -50,6 +51,21 @@ usage_checks() {
   for sub in lookup whois dns resolve-ip update rdap; do
     grep -Eq "^ {14}norvane-cli $sub( |\$)" <<< "$out" || fail "--help has no example for $sub"
   done
+
+  # Lists that give no names: a message, and no records.
+  : > "$scratch/empty"; printf '# none\n\n' > "$scratch/comments"
+  local list
+  while IFS='|' read -r list expected_status message; do
+    # shellcheck disable=SC2086
+    run lookup --data-dir "$scratch" -f $list
+    check "lookup -f $list" "$expected_status||$message
+" "$status|$out|$err"
+  done <<LISTS
+$scratch/absent|1|Impossible de lire la liste $scratch/absent : No such file or directory.
+$scratch|1|Impossible de lire la liste $scratch : Is a directory.
+$scratch/empty|1|La liste $scratch/empty ne contient aucun nom.
+$scratch/comments --warn-days 9|2|La liste $scratch/comments ne contient aucun nom.
+LISTS
 
   run --version
   check "--version" "norvane-cli $(sed -n 's/^#define NORVANE_VERSION "\(.*\)"$/\1/p' "$bin/../generated/norvane_config.h")
@@ -315,6 +331,10 @@ dns_checks() {
     check "dns $type $name answers" "$an" "$(cli_section AN)"
     check "dns $type $name authority" "$ns" "$(cli_section NS)"
     check "dns $type $name additional" "$ar" "$(cli_section AR)"
+    "$cli" dns --json --server "$server" --type "$type" "$name" > "$scratch/json"
+    python3 "$here/validate-json.py" "$schemas/norvane-cli-dns.schema.json" < "$scratch/json" || fail "dns --json $type $name against the schema"
+    check "dns --json $type $name is the listing" "$(printf '%s' "$out" | sed 1d)" "$(python3 -c 'import json, sys
+for r in json.load(open(sys.argv[1]))["records"]: print("\t".join([r["section"], r["owner"], str(r["ttl"]), r["class"], r["type"]] + r["data"]))' "$scratch/json")"
     count() { [ -z "$1" ] && echo 0 || printf '%s\n' "$1" | wc -l; }
     printf '%s' "$header" | grep -Eq "^ID [0-9]+	Flags $flags	QD 1	AN $(count "$an")	NS $(count "$ns")	AR $(count "$ar")\$" ||
       fail "dns $type $name header: $header"
@@ -370,6 +390,10 @@ LAST
 resolve_ip_checks() {
   local address expected_status expected_out
   while IFS='|' read -r address expected_status expected_out; do
+    "$cli" resolve-ip --json "$address" > "$scratch/json" 2> /dev/null
+    python3 "$here/validate-json.py" "$schemas/norvane-cli-resolve-ip.schema.json" < "$scratch/json" &&
+      python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); sys.exit(r["text"] != sys.argv[2] or r["host"] not in (None, r["text"]) or (r["outcome"] == "failed") != (sys.argv[3] != "0"))' \
+        "$scratch/json" "$expected_out" "$expected_status" || fail "resolve-ip --json $address: $(cat "$scratch/json")"
     run resolve-ip "$address"
     if [ "$expected_status" = 0 ]; then
       check "resolve-ip $address" "0|$expected_out
@@ -494,6 +518,87 @@ Les données Whois n'ont pas besoin d'être mise à jour.
 " "$status|$out|$err"
 }
 
+# The requests a server logged, one "START END" pair (ms) per line: prints the first that
+# started less than $1 ms after the end of the one before it (or before that end).
+too_close() {
+  sort -n | awk -v pace="$1" 'NR > 1 && $1 - end < pace { print "at " $1 ", " $1 - end " ms after the end of the last"; exit } { end = $2 }'
+}
+
+# Lists: twelve names over two whois servers of this test (each holding every query
+# 100 ms and logging when), the fake Internet's whois and RDAP registries; then the exit
+# statuses of --warn-days, and the records against the schema.
+list_checks() {
+  local list="$here/../list" expected="$here/../expected" data="$scratch/list-data" before names status_line
+  mkdir -p "$data" && cp "$FAKE_INTERNET_DIR/data/dns.dat" "$FAKE_INTERNET_DIR/data/rdap.json" "$list/whois.dat" "$data/"
+  local servers=()
+  for address in 127.0.0.61 127.0.0.62; do
+    "$bin/fake_whois_server" --address $address --port 43 --replies "$list/whois" --hold-ms 100 > "$scratch/whois-$address.log" 2>&1 &
+    servers+=($!)
+  done
+  for address in 127.0.0.61 127.0.0.62; do
+    for _ in $(seq 50); do grep -q '^listening' "$scratch/whois-$address.log" && break; sleep 0.1; done
+  done
+  before=$(wc -l < "$FAKE_INTERNET_DIR/rdap/logs/access.log")
+  export NORVANE_NOW=2026-12-10T00:00:00Z
+
+  run lookup --data-dir "$data" -f "$list/names.txt" --json --pace 0.3
+  check "list --json status" 2 "$status"
+  cmp -s "$expected/list.jsonl" "$scratch/out" || { fail "list --json differs"; diff "$expected/list.jsonl" "$scratch/out" | head -5; }
+  check "list --json messages" "$(sort "$expected/list.err")" "$(sort "$scratch/err")"
+  python3 "$here/validate-json.py" "$schemas/norvane-cli-lookup.schema.json" < "$scratch/out" || fail "list --json against the schema"
+  # Pacing holds within a run: the logs so far are this run's.
+  for address in 127.0.0.61 127.0.0.62; do cp "$scratch/whois-$address.log" "$scratch/paced-$address.log"; done
+  tail -n +$((before + 1)) "$FAKE_INTERNET_DIR/rdap/logs/access.log" > "$scratch/rdap.log"
+  "$cli" lookup --data-dir "$data" -f - --csv --warn-days 30 --pace 0.3 < "$list/names.txt" > "$scratch/out" 2> "$scratch/err"
+  check "list --csv status" 2 "$?"
+  cmp -s "$expected/list.csv" "$scratch/out" || { fail "list --csv differs"; diff "$expected/list.csv" "$scratch/out" | head -5; }
+
+  # Pacing, from the servers' own logs: never two requests at once to one server, and at
+  # least the pace (0.3 s) from the end of one to the start of the next, less the
+  # millisecond each logged time may have lost; the 429 asked again after its Retry-After (1 s).
+  for address in 127.0.0.61 127.0.0.62; do
+    [ "$(grep -c '^answered' "$scratch/paced-$address.log")" = 3 ] || fail "whois $address was not asked thrice"
+    status_line=$(awk '/^(answered|no match)/ { print $(NF - 1), $NF }' "$scratch/paced-$address.log" | too_close 299)
+    [ -z "$status_line" ] || fail "whois $address: $status_line"
+  done
+  for host in rdap.nic.test rdap.registrar.test; do
+    status_line=$(awk -v host=$host '$3 == host { printf "%.0f %.0f\n", ($1 - $2) * 1000, $1 * 1000 }' "$scratch/rdap.log" | too_close 298)
+    [ -z "$status_line" ] || fail "RDAP $host: $status_line"
+  done
+  status_line=$(awk '$4 == "/domain/presse.gone" { printf "%.0f %.0f\n", ($1 - $2) * 1000, $1 * 1000 }' "$scratch/rdap.log" | too_close 998)
+  [ "$(grep -c presse.gone "$scratch/rdap.log")" = 2 ] && [ -z "$status_line" ] || fail "429 not asked again after its wait: $status_line"
+
+  # The progress, once standard error is a terminal (one job: in the list's order).
+  printf 'ripe.alpha\nsans-point\nuk.beta\n' > "$scratch/three"
+  script -qec "$cli lookup --whois-only --data-dir $data -f $scratch/three --jobs 1 --pace 0 > $scratch/three.csv" /dev/null > "$scratch/tty" 2>&1
+  check "list progress on a terminal" "[1/3] ripe.alpha
+sans-point : Adresse invalide!
+[2/3] sans-point
+[3/3] uk.beta" "$(tr -d '\r' < "$scratch/tty")"
+
+  # One name alone is the same record as in the list.
+  run lookup --data-dir "$data" --json seul.seul
+  check "lookup --json NAME" "0|$(grep '"name":"seul.seul"' "$expected/list.jsonl")
+|" "$status|$out|$err"
+
+  # --warn-days: names | days | status
+  while IFS='|' read -r names days expected_status; do
+    printf '%s\n' $names | "$cli" lookup --data-dir "$data" --whois-only -f - --warn-days "$days" --pace 0 > /dev/null 2>&1
+    check "--warn-days $days for $names" "$expected_status" "$?"
+  done <<'WARN'
+ripe.alpha|30|0
+uk.beta seul.seul|30|0
+exemple.gone|30|0
+exemple.gone|95|0
+exemple.gone|96|1
+odd.beta|36500|0
+paid.beta seul.seul|30|2
+sans-point seul.seul|30|2
+WARN
+  kill "${servers[@]}"; wait "${servers[@]}" 2>/dev/null
+  unset NORVANE_NOW
+}
+
 case "$mode" in
   usage) usage_checks ;;
   internet)
@@ -507,6 +612,7 @@ case "$mode" in
     update_checks
     rdap_checks
     rdap_number_checks
+    list_checks
     ;;
   *) echo "unknown mode $mode"; exit 2 ;;
 esac

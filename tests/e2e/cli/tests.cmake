@@ -8,6 +8,6 @@ if(TARGET norvane-cli)
     add_test(NAME e2e.cli
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../fake-internet.sh ${NORVANE_BIN_DIR} --
                      bash ${cli_e2e} internet ${NORVANE_BIN_DIR})
-    set_tests_properties(e2e.cli PROPERTIES LABELS e2e TIMEOUT 300 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
+    set_tests_properties(e2e.cli PROPERTIES LABELS e2e TIMEOUT 420 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
   endif()
 endif()

@@ -44,7 +44,10 @@ pid $work/nginx.pid;
 error_log $work/logs/error.log;
 events { worker_connections 64; }
 http {
-  access_log $work/logs/access.log;
+  # When each request ended (s.ms since 1970) and how long its connection had lasted then:
+  # pacing shows in it.
+  log_format timed '\$msec \$connection_time \$host \$request_uri \$status';
+  access_log $work/logs/access.log timed;
   client_body_temp_path $work/tmp/body;
   proxy_temp_path $work/tmp/proxy;
   fastcgi_temp_path $work/tmp/fastcgi;
@@ -59,6 +62,7 @@ http {
     server_name rdap.nic.test;
     root $work/www/rdap.nic.test;
     location = /domain/limite.gone { add_header Retry-After 120 always; return 429; }
+    location = /domain/presse.gone { add_header Retry-After 1 always; return 429; }
     location = /domain/ailleurs.gone { return 302 https://rdap.other.test/domain/ailleurs.gone; }
     location = /domain/clair.gone { return 302 http://rdap.other.test/domain/clair.gone; }
     location = /domain/boucle.gone { return 302 https://rdap.nic.test/domain/boucle.gone; }

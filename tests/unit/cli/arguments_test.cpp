@@ -40,6 +40,13 @@ void ExpectSame(const TArguments& want, const TArguments& got, const std::string
     EXPECT_EQ(want.Port, got.Port);
     EXPECT_EQ(want.Type, got.Type);
     EXPECT_EQ(want.Timeout, got.Timeout);
+    EXPECT_EQ(want.ListFile, got.ListFile);
+    EXPECT_EQ(want.ListGiven, got.ListGiven);
+    EXPECT_EQ(want.Json, got.Json);
+    EXPECT_EQ(want.Csv, got.Csv);
+    EXPECT_EQ(want.PaceMs, got.PaceMs);
+    EXPECT_EQ(want.Jobs, got.Jobs);
+    EXPECT_EQ(want.WarnDays, got.WarnDays);
 }
 
 std::string Joined(const Args& args)
@@ -79,6 +86,13 @@ TEST(CliArguments, AcceptedLines)
         {{"dns", "--server", "[::1]:5353", "x.fr"},
          Make(TCommand::Dns, "x.fr", [](TArguments& a) { a.Server = "::1"; a.ServerGiven = true; a.Port = 5353; })},
         {{"resolve-ip", "127.0.0.1"}, Make(TCommand::ResolveIp, "127.0.0.1")},
+        {{"resolve-ip", "--json", "::1"}, Make(TCommand::ResolveIp, "::1", [](TArguments& a) { a.Json = true; })},
+        {{"lookup", "-f", "-", "--csv", "--pace", "0.05", "--jobs", "10", "--warn-days=30"},
+         Make(TCommand::Lookup, "", [](TArguments& a) {
+             a.ListFile = "-"; a.ListGiven = true; a.Csv = true; a.PaceMs = 50; a.Jobs = 10; a.WarnDays = 30; })},
+        {{"lookup", "--json", "--pace", "2", "x.fr"}, Make(TCommand::Lookup, "x.fr", [](TArguments& a) { a.Json = true; a.PaceMs = 2000; })},
+        {{"lookup", "--pace", "0", "--warn-days", "0", "x.fr"},
+         Make(TCommand::Lookup, "x.fr", [](TArguments& a) { a.PaceMs = 0; a.WarnDays = 0; })},
         {{"update"}, Make(TCommand::Update, "")},
         {{"update", "--data-dir", "d"}, Make(TCommand::Update, "", [](TArguments& a) { a.DataDir = "d"; })},
         {{"--version"}, Make(TCommand::Version, "")},
@@ -124,6 +138,14 @@ TEST(CliArguments, RefusedLinesSayWhy)
         {{"resolve-ip"}, "ADRESSE manquant"},
         {{"resolve-ip", "--port", "1", "127.0.0.1"}, "option inconnue pour resolve-ip : \"--port\""},
         {{"update", "x"}, "argument en trop : \"x\""},
+        {{"lookup", "-f", "l.txt", "a.fr"}, "argument en trop : \"a.fr\""},
+        {{"lookup", "--json", "--csv", "a.fr"}, "--json et --csv s'excluent"},
+        {{"lookup", "--csv", "-o", "x", "a.fr"}, "-o ne va pas avec -f, --json, --csv ni --warn-days"},
+        {{"lookup", "--pace", "0.0001", "a.fr"}, "intervalle invalide : \"0.0001\" (en secondes, 0 à 3600)"},
+        {{"lookup", "--pace", ".5", "a.fr"}, "intervalle invalide : \".5\" (en secondes, 0 à 3600)"},
+        {{"lookup", "--pace", "3600.001", "a.fr"}, "intervalle invalide : \"3600.001\" (en secondes, 0 à 3600)"},
+        {{"lookup", "--jobs", "0", "a.fr"}, "nombre de tâches invalide : \"0\" (de 1 à 64)"},
+        {{"lookup", "--warn-days", "-1", "a.fr"}, "nombre de jours invalide : \"-1\""},
         // After "--" nothing is an option, not even a request for help.
         {{"lookup", "--", "--help", "a.fr"}, "argument en trop : \"a.fr\""},
     };

@@ -1,0 +1,4 @@
+# The list bench runs the companion itself.
+if(TARGET norvane-cli)
+  add_dependencies(${bench_target} norvane-cli)
+endif()
