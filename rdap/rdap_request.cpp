@@ -59,6 +59,9 @@ void InitOnce()
 CURLcode Perform(CURL* c)
 {
     if (TIdAntiFreezeBase::Instance() == nullptr) return curl_easy_perform(c);
+    // A stop during the server's name lookup must not wait for the resolver's thread,
+    // which the library otherwise joins when the transfer is dropped.
+    curl_easy_setopt(c, CURLOPT_QUICK_EXIT, 1L);
     std::unique_ptr<CURLM, CURLMcode (*)(CURLM*)> multi(curl_multi_init(), curl_multi_cleanup);
     if (!multi || curl_multi_add_handle(multi.get(), c) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
     struct TAdded {

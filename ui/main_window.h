@@ -116,8 +116,9 @@ private:
     void CreateDnsResolver();
     void WireDnsPage();
     void WireRegistration();
-    // The box below the IP resolver: the registration of the address in LabeledEditIP.
-    void ShowAddressRegistration();
+    // The box below the IP resolver: the registration of the address the resolver was
+    // given (the field may have been edited while it waited).
+    void ShowAddressRegistration(const QString& address);
     void FormCreate();
     void LoadRdapServers();
     void PageControlDrawTab(QPainter& canvas, int tabIndex, const QRect& rect, bool active);

@@ -178,10 +178,11 @@ void TFMain::SpeedButton1Click()
         THourGlass hourglass(LookupWindow());
         TSystemHostResolver resolver;
         const QString shown = ui->EditURL->text();
+        const QString address = ui->LabeledEditIP->text();
         std::string result;
         bool stopped = false;
         try {
-            result = ResolveIpField(resolver, ToAnsi(ui->LabeledEditIP->text()), ToAnsi(shown));
+            result = ResolveIpField(resolver, ToAnsi(address), ToAnsi(shown));
         } catch (const EIdStopped&) {
             result = LookupStopped;  // the field is where this step writes
             stopped = true;
@@ -190,7 +191,7 @@ void TFMain::SpeedButton1Click()
         if (stopped) return;  // a stopped resolver asks no registry either
         // The host name is shown before the registry is asked.
         ui->EditURL->repaint();
-        ShowAddressRegistration();
+        ShowAddressRegistration(address);
     });
 }
 

@@ -19,11 +19,11 @@ void TFMain::WireRegistration()
     connect(ui->TreeDNS, &QWidget::customContextMenuRequested, this, &TFMain::TreeDNSContextMenu);
 }
 
-void TFMain::ShowAddressRegistration()
+void TFMain::ShowAddressRegistration(const QString& address)
 {
     std::string text;
     try {
-        text = AddressRegistrationText(*RdapNumberServers, ui->LabeledEditIP->text().toStdString(),
+        text = AddressRegistrationText(*RdapNumberServers, address.toStdString(),
                                        [](const std::string& url) { return RdapGet(url); });
     } catch (const EIdStopped&) {
         text = LookupStopped;  // the box is where this step writes
@@ -33,6 +33,9 @@ void TFMain::ShowAddressRegistration()
 
 void TFMain::TreeDNSContextMenu(const QPoint& at)
 {
+    // During a lookup the menu's one command could start nothing, and its loop would hold
+    // the lookup up.
+    if (FBusy) return;
     const QTreeWidgetItem* node = ui->TreeDNS->itemAt(at);
     if (node == nullptr || !ParseAddressQuery(node->text(0).toStdString())) return;
     const QString address = node->text(0).trimmed();

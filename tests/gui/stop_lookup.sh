@@ -2,12 +2,13 @@
 # Usage: stop_lookup.sh <norvane executable> <screenshot folder>
 # The window during a lookup that waits on a silent loopback server, in a network
 # namespace of its own: one row per place a lookup can wait (a connect that is never
-# answered, a whois server that never replies, an RDAP server that never replies, a
-# system resolver whose name server never answers). Two seconds into each lookup the
-# window still takes a key (Ctrl+C in the name field, read back through the clipboard),
-# "Lancer", Enter and Ctrl+S do nothing, Échap stops the lookup, and the saved file holds
-# "Recherche interrompue.". Then the update dialog, waiting on a silent update server,
-# stops its check when closed. Last, Ctrl+Q mid-lookup ends the program with status 0.
+# answered, a whois server that never replies, an RDAP server that never replies or
+# whose name never resolves, a system resolver whose name server never answers). Two
+# seconds into each lookup the window still takes a key (Ctrl+C in the name field, read
+# back through the clipboard), "Lancer", Enter and Ctrl+S do nothing, Échap stops the
+# lookup, and the saved file holds "Recherche interrompue.". Then the update dialog,
+# waiting on a silent update server, stops its check when closed. Last, Ctrl+Q
+# mid-lookup ends the program with status 0.
 # Times are printed; the bounds checked are those of a window that froze.
 set -uo pipefail
 program=$1
@@ -62,7 +63,7 @@ start_display
 cp "$program" "$folder/norvane" || fail "cannot copy the program"
 printf '#1\r\ntest=127.0.0.43\r\nstall=127.0.0.45\r\n' >"$folder/whois.dat"
 printf '#1\r\n[test]\r\nserver1=127.0.0.53\r\n' >"$folder/dns.dat"
-printf '{"publication": "2025-01-01T00:00:00Z", "services": [[["rdaponly"], ["https://127.0.0.44/"]]]}\n' \
+printf '{"publication": "2025-01-01T00:00:00Z", "services": [[["rdaponly"], ["https://127.0.0.44/"]], [["rdapname"], ["https://rdap.silent.test/"]]]}\n' \
   >"$folder/rdap.json"
 cd "$folder" || fail "no program folder"
 LC_ALL=C LANG=C LANGUAGE= XDG_CONFIG_HOME="$folder/config" ./norvane >"$folder/norvane.log" 2>&1 &
@@ -175,6 +176,7 @@ check_row connect 1 0 a.stall ""
 check_row read 1 0 b.test 43
 check_row rdap 1 0 c.rdaponly 443
 check_row resolver 0 1 d.test ""
+check_row rdap-name 1 0 f.rdapname ""
 
 # The update dialog against the silent update server: closing it stops its check.
 xdotool windowfocus --sync "$window"
